@@ -1,0 +1,31 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+
+#include "core/Picture.h"
+
+namespace pictavo {
+
+// A file that cannot be read or decoded. The message is libjpeg's own text
+// where it has one, or the operating system's.
+class JpegError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// The most bytes a decoded 24-bit raster may take: about 2 GiB, less where the
+// machine has less memory available.
+std::size_t defaultDecodeBudget();
+
+// Decodes a whole JPEG file at full scale into a 24-bit picture, with
+// libjpeg's default decompression parameters (so the pixels equal djpeg's).
+// Grey files become grey 24-bit pictures; CMYK and YCCK files are converted.
+// Orientation metadata is not applied. Throws JpegError.
+Picture decodeJpegFile(const std::string& path, std::size_t budgetBytes = defaultDecodeBudget());
+Picture decodeJpegMemory(const std::uint8_t* data, std::size_t size,
+                         std::size_t budgetBytes = defaultDecodeBudget());
+
+}  // namespace pictavo

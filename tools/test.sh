@@ -1,0 +1,22 @@
+#!/bin/sh
+# Sets up, builds and runs every test headless: a plain build, then one with
+# the address and undefined-behaviour sanitizers.
+set -eu
+top=$(cd "$(dirname "$0")/.." && pwd)
+"$top/tools/setup.sh"
+run_suite() {
+    dir=$1
+    shift
+    "$top/tools/build.sh" "$dir" "$@"
+    cd "$top/$dir"
+    ctest -LE x11 --output-on-failure -j 2
+    # Tests that need a real X server (mouse capture, screenshots) share one Xvfb.
+    if ctest -N -L x11 | grep -q "Total Tests: [1-9]"; then
+        xvfb-run -a -s "-screen 0 1280x800x24" ctest -L x11 --output-on-failure
+    fi
+    cd "$top"
+}
+run_suite build/release -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPICTAVO_BENCH=ON
+ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+    run_suite build/sanitize -DCMAKE_BUILD_TYPE=Debug -DPICTAVO_SANITIZE=ON -DPICTAVO_BENCH=OFF
+echo "All test suites passed."
