@@ -4,6 +4,9 @@
 set -eu
 top=$(cd "$(dirname "$0")/.." && pwd)
 "$top/tools/setup.sh"
+# Large real photographs for the end-to-end tests; they skip when this fails.
+"$top/tools/fetch-photos.sh" || echo "Could not fetch the test photographs."
+export PICTAVO_PHOTOS="$top/build/photos"
 run_suite() {
     dir=$1
     shift
