@@ -1,0 +1,88 @@
+#include "crop/FrameGeometry.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace pictavo::frame {
+
+namespace {
+
+int ceilQuotient(long double numerator, long double denominator) {
+    return static_cast<int>(std::ceil(numerator / denominator));
+}
+
+}  // namespace
+
+Size calcCropSize(int imageWidth, int imageHeight, long double ratio) {
+    const long double aspect = static_cast<long double>(imageWidth) / imageHeight;
+    if (aspect >= 1)
+        return {imageWidth, ceilQuotient(imageWidth, ratio)};
+    return {ceilQuotient(imageHeight, ratio), imageHeight};
+}
+
+Rect centredFrame(Size image, Size crop) {
+    // Integer division truncates toward zero, as the frame's start is defined.
+    const int left = (image.width - crop.width) / 2;
+    const int top = (image.height - crop.height) / 2;
+    return {left, top, left + crop.width, top + crop.height};
+}
+
+Rect moveFrame(const Rect& frame, int dx, int dy, Size image) {
+    const int cropWidth = frame.width();
+    const int cropHeight = frame.height();
+    int left = std::max(frame.left + dx, 0);
+    int top = std::max(frame.top + dy, 0);
+    int right = left + cropWidth;
+    int bottom = top + cropHeight;
+    if (right > image.width) {
+        right = image.width;
+        left = right - cropWidth;
+    }
+    if (bottom > image.height) {
+        bottom = image.height;
+        top = bottom - cropHeight;
+    }
+    return {left, top, right, bottom};
+}
+
+int mouseDelta(int screenDistance, long double scale) {
+    return ceilQuotient(screenDistance, scale);
+}
+
+bool followMouse(Point cursor, Point& lastMouse, bool tracking, Rect& frame, Size image,
+                 long double scale) {
+    if (lastMouse == Point{}) {
+        lastMouse = cursor;
+        return false;
+    }
+    if (!tracking || frame.right <= 0)
+        return false;
+    const int dx = mouseDelta(cursor.x - lastMouse.x, scale);
+    const int dy = mouseDelta(cursor.y - lastMouse.y, scale);
+    frame = moveFrame(frame, dx, dy, image);
+    lastMouse = cursor;
+    return true;
+}
+
+Rect clipToImage(const Rect& area, Size image) {
+    const Rect clipped{std::max(area.left, 0), std::max(area.top, 0),
+                       std::min(area.right, image.width), std::min(area.bottom, image.height)};
+    return clipped.isEmpty() ? Rect{} : clipped;
+}
+
+std::array<Rect, 2> frameStrips(const Rect& frame, Size crop, Size image) {
+    Rect a;
+    Rect b;
+    if (crop.height == image.height) {
+        // Full-height frame sliding horizontally: left and right of it.
+        a = {0, 0, frame.left, frame.bottom};
+        b = {frame.right, 0, image.width, frame.bottom};
+    } else {
+        // Full-width frame sliding vertically: above and below it.
+        a = {0, 0, frame.right, frame.top};
+        b = {0, frame.bottom, frame.right, image.height};
+    }
+    return {clipToImage(b, image), clipToImage(a, image)};
+}
+
+}  // namespace pictavo::frame
