@@ -1,0 +1,182 @@
+#include "core/AtomicFile.h"
+
+#include <fcntl.h>
+#include <sys/random.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdint>
+#include <cstdio>
+#include <system_error>
+#include <vector>
+
+namespace pictavo {
+
+namespace {
+
+std::string systemText(int error) {
+    return std::error_code(error, std::generic_category()).message();
+}
+
+[[noreturn]] void fail(const std::string& what, const std::string& path, int error) {
+    throw FileError(what + " " + path + ": " + systemText(error));
+}
+
+std::string folderOf(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos) {
+        return ".";
+    }
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// A new file beside the target, removed again unless it was renamed over the
+// target. Created with O_EXCL and mode 0666 so the umask applies as for any
+// new file; a replaced file keeps its permissions.
+class TempFile {
+public:
+    explicit TempFile(const std::string& target) : m_target(target) {
+        const std::string folder = folderOf(target);
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            std::uint32_t random = 0;
+            if (::getrandom(&random, sizeof random, 0) != sizeof random) {
+                random = static_cast<std::uint32_t>(::getpid()) * 2654435761u + attempt;
+            }
+            char name[32];
+            std::snprintf(name, sizeof name, "/.pictavo-%08x.tmp", random);
+            m_path = folder + name;
+            m_fd = ::open(m_path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+            if (m_fd >= 0 || errno != EEXIST) {
+                break;
+            }
+        }
+        if (m_fd < 0) {
+            fail("Cannot write", target, errno);
+        }
+        struct stat old {};
+        if (::stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode)) {
+            ::fchmod(m_fd, old.st_mode & 07777);
+        }
+    }
+    TempFile(const TempFile&) = delete;
+    TempFile& operator=(const TempFile&) = delete;
+    ~TempFile() {
+        if (m_fd >= 0) {
+            ::close(m_fd);
+        }
+        if (!m_renamed) {
+            ::unlink(m_path.c_str());
+        }
+    }
+
+    void write(const void* data, std::size_t size) {
+        const auto* p = static_cast<const std::uint8_t*>(data);
+        while (size > 0) {
+            const ssize_t n = ::write(m_fd, p, size);
+            if (n < 0 && errno == EINTR) {
+                continue;
+            }
+            if (n <= 0) {
+                fail("Cannot write", m_target, n < 0 ? errno : ENOSPC);
+            }
+            p += n;
+            size -= static_cast<std::size_t>(n);
+        }
+    }
+
+    void setModificationTime(const struct timespec& mtime) {
+        const struct timespec times[2] = {{0, UTIME_NOW}, mtime};
+        if (::futimens(m_fd, times) != 0) {
+            fail("Cannot write", m_target, errno);
+        }
+    }
+
+    // Makes the data durable, then puts the file in the target's place.
+    void commit() {
+        if (::fsync(m_fd) != 0) {
+            fail("Cannot write", m_target, errno);
+        }
+        const int fd = m_fd;
+        m_fd = -1;
+        if (::close(fd) != 0) {
+            fail("Cannot write", m_target, errno);
+        }
+        if (::rename(m_path.c_str(), m_target.c_str()) != 0) {
+            fail("Cannot write", m_target, errno);
+        }
+        m_renamed = true;
+        // The rename itself reaches the disk with the folder.
+        const int folder = ::open(folderOf(m_target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (folder >= 0) {
+            ::fsync(folder);
+            ::close(folder);
+        }
+    }
+
+private:
+    std::string m_target;
+    std::string m_path;
+    int m_fd = -1;
+    bool m_renamed = false;
+};
+
+// An open file descriptor that closes itself.
+class ReadFile {
+public:
+    explicit ReadFile(const std::string& path)
+        : m_fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK)) {}
+    ReadFile(const ReadFile&) = delete;
+    ReadFile& operator=(const ReadFile&) = delete;
+    ~ReadFile() {
+        if (m_fd >= 0) {
+            ::close(m_fd);
+        }
+    }
+    int fd() const { return m_fd; }
+
+private:
+    int m_fd;
+};
+
+}  // namespace
+
+void writeFileAtomic(const std::string& path, const void* data, std::size_t size) {
+    TempFile temp(path);
+    temp.write(data, size);
+    temp.commit();
+}
+
+void copyFileAtomic(const std::string& source, const std::string& dest) {
+    ReadFile in(source);
+    if (in.fd() < 0) {
+        fail("Cannot read", source, errno);
+    }
+    struct stat st {};
+    if (::fstat(in.fd(), &st) != 0) {
+        fail("Cannot read", source, errno);
+    }
+    if (!S_ISREG(st.st_mode)) {
+        fail("Cannot read", source, S_ISDIR(st.st_mode) ? EISDIR : EINVAL);
+    }
+    ::fcntl(in.fd(), F_SETFL, ::fcntl(in.fd(), F_GETFL) & ~O_NONBLOCK);
+    TempFile temp(dest);
+    std::vector<std::uint8_t> buffer(1 << 20);
+    for (;;) {
+        const ssize_t n = ::read(in.fd(), buffer.data(), buffer.size());
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n < 0) {
+            fail("Cannot read", source, errno);
+        }
+        if (n == 0) {
+            break;
+        }
+        temp.write(buffer.data(), static_cast<std::size_t>(n));
+    }
+    temp.setModificationTime(st.st_mtim);
+    temp.commit();
+}
+
+}  // namespace pictavo

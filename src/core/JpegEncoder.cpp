@@ -1,0 +1,157 @@
+#include "core/JpegEncoder.h"
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+
+#include "core/AtomicFile.h"
+#include "core/JpegDecoder.h"
+#include "core/JpegErrorManager.h"
+
+namespace pictavo {
+
+namespace {
+
+// The library's state for one encode; destroyed on every path. The output
+// grows in `bytes`, which outlives every setjmp frame.
+struct Compressor {
+    jpeg_compress_struct info{};
+    JpegErrorManager errors{};
+    jpeg_destination_mgr destination{};
+    std::vector<std::uint8_t> bytes;
+    bool created = false;
+
+    Compressor() = default;
+    Compressor(const Compressor&) = delete;
+    Compressor& operator=(const Compressor&) = delete;
+    ~Compressor() {
+        if (created) {
+            jpeg_destroy_compress(&info);
+        }
+    }
+};
+
+Compressor* compressorOf(j_compress_ptr info) {
+    return static_cast<Compressor*>(info->client_data);
+}
+
+// Resizes without letting an exception pass through libjpeg's C frames.
+bool tryResize(std::vector<std::uint8_t>& bytes, std::size_t size) {
+    try {
+        bytes.resize(size);
+        return true;
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+void startOutput(j_compress_ptr info) {
+    Compressor* c = compressorOf(info);
+    info->dest->next_output_byte = c->bytes.data();
+    info->dest->free_in_buffer = c->bytes.size();
+}
+
+boolean growOutput(j_compress_ptr info) {
+    Compressor* c = compressorOf(info);
+    const std::size_t used = c->bytes.size();
+    if (!tryResize(c->bytes, used * 2)) {
+        failJpeg(reinterpret_cast<j_common_ptr>(info), "Not enough memory to encode the picture");
+    }
+    info->dest->next_output_byte = c->bytes.data() + used;
+    info->dest->free_in_buffer = c->bytes.size() - used;
+    return TRUE;
+}
+
+void endOutput(j_compress_ptr info) {
+    Compressor* c = compressorOf(info);
+    c->bytes.resize(c->bytes.size() - info->dest->free_in_buffer);
+}
+
+// Fills `row` with the part of picture row y that lies in [left, left+width),
+// black elsewhere.
+void composeRow(const Picture& picture, long long y, long long left, long long width,
+                std::uint8_t* row) {
+    std::memset(row, 0, static_cast<std::size_t>(width) * 3);
+    if (y < 0 || y >= picture.height()) {
+        return;
+    }
+    const long long from = std::max(left, 0LL);
+    const long long to = std::min(left + width, static_cast<long long>(picture.width()));
+    if (from < to) {
+        std::memcpy(row + (from - left) * 3, picture.scanLine(static_cast<int>(y)) + from * 3,
+                    static_cast<std::size_t>(to - from) * 3);
+    }
+}
+
+// The setjmp frame: only pointers and integers live here.
+bool compress(Compressor* c, const Picture* picture, const Rect* area, int quality,
+              std::uint8_t* spareRow) {
+    if (setjmp(c->errors.jump)) {
+        return false;
+    }
+    jpeg_compress_struct* info = &c->info;
+    c->created = true;
+    jpeg_create_compress(info);
+    info->client_data = c;
+    c->destination.init_destination = startOutput;
+    c->destination.empty_output_buffer = growOutput;
+    c->destination.term_destination = endOutput;
+    info->dest = &c->destination;
+
+    const long long left = area->left;
+    const long long width = static_cast<long long>(area->right) - area->left;
+    info->image_width = static_cast<JDIMENSION>(width);
+    info->image_height = static_cast<JDIMENSION>(static_cast<long long>(area->bottom) - area->top);
+    info->input_components = 3;
+    info->in_color_space = JCS_EXT_BGR;
+    jpeg_set_defaults(info);
+    jpeg_set_quality(info, quality, TRUE);
+    info->dct_method = JDCT_FLOAT;
+    jpeg_start_compress(info, TRUE);
+
+    const bool inColumns = left >= 0 && left + width <= picture->width();
+    while (info->next_scanline < info->image_height) {
+        const long long y = area->top + static_cast<long long>(info->next_scanline);
+        JSAMPROW row = spareRow;
+        if (inColumns && y >= 0 && y < picture->height()) {
+            // libjpeg only reads the rows it is given.
+            row = const_cast<std::uint8_t*>(picture->scanLine(static_cast<int>(y)) + left * 3);
+        } else {
+            composeRow(*picture, y, left, width, spareRow);
+        }
+        jpeg_write_scanlines(info, &row, 1);
+    }
+    jpeg_finish_compress(info);
+    return true;
+}
+
+}  // namespace
+
+std::vector<std::uint8_t> encodeJpeg(const Picture& picture, const Rect& area, int quality) {
+    if (quality < 1 || quality > 100) {
+        throw JpegError("The JPEG quality must be from 1 to 100");
+    }
+    const long long width = static_cast<long long>(area.right) - area.left;
+    const long long height = static_cast<long long>(area.bottom) - area.top;
+    if (width <= 0 || height <= 0 || width > JPEG_MAX_DIMENSION || height > JPEG_MAX_DIMENSION) {
+        throw JpegError("Cannot encode a picture of " + std::to_string(width) + " x " +
+                        std::to_string(height) + " pixels as JPEG");
+    }
+    Compressor c;
+    installJpegErrorManager(reinterpret_cast<j_common_ptr>(&c.info), &c.errors);
+    // About a byte per pixel is plenty at high quality; growOutput doubles it
+    // when it is not.
+    c.bytes.resize(static_cast<std::size_t>(std::max(width * height, 16384LL)));
+    std::vector<std::uint8_t> spareRow(static_cast<std::size_t>(width) * 3);
+    if (!compress(&c, &picture, &area, quality, spareRow.data())) {
+        throw JpegError(c.errors.message[0] ? c.errors.message : "The picture cannot be encoded");
+    }
+    return std::move(c.bytes);
+}
+
+void writeJpegFile(const Picture& picture, const Rect& area, int quality, const std::string& path) {
+    const std::vector<std::uint8_t> bytes = encodeJpeg(picture, area, quality);
+    writeFileAtomic(path, bytes.data(), bytes.size());
+}
+
+}  // namespace pictavo
