@@ -1,0 +1,242 @@
+#include "settings/SettingsStore.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLockFile>
+#include <QSaveFile>
+
+#include <unistd.h>
+
+#include <utility>
+
+#include "settings/StoreError.h"
+
+namespace pictavo {
+
+namespace {
+
+// Larger files are not ours: reading them as damaged keeps the program from
+// loading a runaway file into memory.
+constexpr qint64 kMaxFileSize = 16 * 1024 * 1024;
+constexpr int kLockTimeoutMs = 10000;
+
+const QString kSubPath = QStringLiteral("/Vornholt/Pictavo2.reg");
+
+struct Loaded {
+    QByteArray bytes;
+    bool exists = false;
+    bool damaged = false;
+    RegDocument doc;
+};
+
+Loaded load(const QString& path) {
+    Loaded result;
+    QFile file(path);
+    if (!file.exists()) {
+        return result;
+    }
+    result.exists = true;
+    if (!file.open(QIODevice::ReadOnly)) {
+        return result;  // unreadable: every value reads as absent
+    }
+    if (file.size() > kMaxFileSize) {
+        result.damaged = true;
+        return result;
+    }
+    result.bytes = file.readAll();
+    std::optional<RegDocument> doc = RegDocument::parse(result.bytes);
+    if (doc) {
+        result.doc = std::move(*doc);
+    } else {
+        result.damaged = true;
+    }
+    return result;
+}
+
+bool writable(const QString& path) {
+    return ::access(QFile::encodeName(path).constData(), W_OK) == 0;
+}
+
+}  // namespace
+
+SettingsStore::SettingsStore(RegRoot root, const QString& keyPath, Access access)
+    : SettingsStore(standardFilePath(root), root, keyPath, access) {}
+
+SettingsStore::SettingsStore(const QString& filePath, RegRoot root, const QString& keyPath,
+                             Access access)
+    : m_filePath(filePath), m_root(root), m_keyPath(keyPath), m_access(access) {
+    Loaded loaded = load(m_filePath);
+    m_doc = std::move(loaded.doc);
+    m_damaged = loaded.damaged;
+}
+
+SettingsStore::~SettingsStore() = default;
+
+QString SettingsStore::standardFilePath(RegRoot root) {
+    if (root == RegRoot::CurrentUser) {
+        QString base = qEnvironmentVariable("XDG_CONFIG_HOME");
+        if (base.isEmpty()) {
+            base = QDir::homePath() + QStringLiteral("/.config");
+        }
+        return base + kSubPath;
+    }
+    QString base = qEnvironmentVariable("XDG_CONFIG_DIRS").section(QLatin1Char(':'), 0, 0);
+    if (base.isEmpty()) {
+        base = QStringLiteral("/etc/xdg");
+    }
+    return base + kSubPath;
+}
+
+QString SettingsStore::rootName(RegRoot root) {
+    return root == RegRoot::CurrentUser ? QStringLiteral("HKEY_CURRENT_USER")
+                                        : QStringLiteral("HKEY_LOCAL_MACHINE");
+}
+
+QString SettingsStore::keyOf(const QString& section) const {
+    QString key = rootName(m_root) + QLatin1Char('\\') + m_keyPath;
+    if (!section.isEmpty()) {
+        key += QLatin1Char('\\') + section;
+    }
+    return key;
+}
+
+bool SettingsStore::keyPathExists() const {
+    return m_doc.exists(keyOf(QString()));
+}
+
+bool SettingsStore::sectionExists(const QString& section) const {
+    return m_doc.exists(keyOf(section));
+}
+
+std::optional<QString> SettingsStore::readString(const QString& section,
+                                                 const QString& name) const {
+    const RegKey* key = m_doc.key(keyOf(section));
+    const RegValue* value = key ? key->find(name) : nullptr;
+    if (!value) {
+        return std::nullopt;
+    }
+    if (value->type != RegValue::Type::String) {
+        throw StoreError(QStringLiteral("Invalid data type for '%1'").arg(name).toStdString());
+    }
+    return value->text;
+}
+
+QString SettingsStore::readString(const QString& section, const QString& name,
+                                  const QString& def) const {
+    return readString(section, name).value_or(def);
+}
+
+std::optional<qint32> SettingsStore::readInteger(const QString& section,
+                                                 const QString& name) const {
+    const RegKey* key = m_doc.key(keyOf(section));
+    const RegValue* value = key ? key->find(name) : nullptr;
+    if (!value) {
+        return std::nullopt;
+    }
+    if (value->type != RegValue::Type::Dword) {
+        throw StoreError(QStringLiteral("Invalid data type for '%1'").arg(name).toStdString());
+    }
+    return static_cast<qint32>(value->dword);
+}
+
+void SettingsStore::writeString(const QString& section, const QString& name, const QString& text) {
+    const QString key = keyOf(section);
+    change(section, name, [key, name, text](RegDocument& doc) {
+        RegValue value;
+        value.name = name;
+        value.type = RegValue::Type::String;
+        value.text = text;
+        doc.ensureKey(key).set(value);
+    });
+}
+
+void SettingsStore::writeInteger(const QString& section, const QString& name, qint32 number) {
+    const QString key = keyOf(section);
+    change(section, name, [key, name, number](RegDocument& doc) {
+        RegValue value;
+        value.name = name;
+        value.type = RegValue::Type::Dword;
+        value.dword = static_cast<quint32>(number);
+        doc.ensureKey(key).set(value);
+    });
+}
+
+void SettingsStore::deleteSection(const QString& section) {
+    const QString key = keyOf(section);
+    if (!m_doc.exists(key)) {
+        return;  // nothing to delete, nothing to write
+    }
+    change(section, QString(), [key](RegDocument& doc) { doc.removeTree(key); });
+}
+
+void SettingsStore::change(const QString& section, const QString& name,
+                           std::function<void(RegDocument&)> operation) {
+    checkWritable(section);
+    if (m_operations.empty()) {
+        m_firstSection = section;
+        m_firstName = name;
+    }
+    operation(m_doc);
+    m_operations.push_back(std::move(operation));
+}
+
+void SettingsStore::checkWritable(const QString& section) {
+    if (m_checked) {
+        return;
+    }
+    m_firstSection = section;
+    const QFileInfo info(m_filePath);
+    if (m_access == Access::ReadOnly || !QDir().mkpath(info.absolutePath()) ||
+        !writable(info.absolutePath()) || (info.exists() && !writable(m_filePath))) {
+        failCreate();
+    }
+    m_checked = true;
+}
+
+void SettingsStore::failCreate() const {
+    throw StoreError(QStringLiteral("Failed to create key %1").arg(m_firstSection).toStdString());
+}
+
+void SettingsStore::failSet() const {
+    throw StoreError(QStringLiteral("Failed to set data for '%1'").arg(m_firstName).toStdString());
+}
+
+void SettingsStore::close() {
+    if (m_operations.empty()) {
+        return;
+    }
+    std::vector<std::function<void(RegDocument&)>> operations = std::move(m_operations);
+    m_operations.clear();
+
+    QLockFile lock(m_filePath + QStringLiteral(".lock"));
+    if (!lock.tryLock(kLockTimeoutMs)) {
+        if (lock.error() == QLockFile::PermissionError) {
+            failCreate();
+        }
+        failSet();
+    }
+    Loaded fresh = load(m_filePath);
+    if (fresh.damaged) {
+        const QString keep = m_filePath + QStringLiteral(".damaged");
+        QFile::remove(keep);
+        QFile::copy(m_filePath, keep);
+    }
+    for (const auto& operation : operations) {
+        operation(fresh.doc);
+    }
+    const QByteArray out = fresh.doc.serialize();
+    if (fresh.exists && !fresh.damaged && out == fresh.bytes) {
+        return;
+    }
+    QSaveFile file(m_filePath);
+    if (!file.open(QIODevice::WriteOnly)) {
+        failCreate();
+    }
+    if (file.write(out) != out.size() || !file.commit()) {
+        failSet();
+    }
+    m_doc = std::move(fresh.doc);
+}
+
+}  // namespace pictavo

@@ -1,0 +1,165 @@
+#include "settings/RegDocument.h"
+
+#include <gtest/gtest.h>
+
+using pictavo::RegDocument;
+using pictavo::RegValue;
+
+namespace {
+
+const QString kOptions = QStringLiteral("HKEY_CURRENT_USER\\Software\\Vornholt\\Pictavo2\\Options");
+
+RegDocument parseOk(const char* text) {
+    std::optional<RegDocument> doc = RegDocument::parse(QByteArray(text));
+    EXPECT_TRUE(doc.has_value()) << text;
+    return doc.value_or(RegDocument());
+}
+
+RegValue stringValue(const QString& name, const QString& text) {
+    RegValue v;
+    v.name = name;
+    v.text = text;
+    return v;
+}
+
+}  // namespace
+
+TEST(RegDocument, ReadsStringsDwordsAndEscapes) {
+    RegDocument doc = parseOk(
+        "Windows Registry Editor Version 5.00\r\n\r\n"
+        "[HKEY_CURRENT_USER\\Software\\Vornholt\\Pictavo2\\Options]\r\n"
+        "\"m_edSource_Text\"=\"/home/anna/Photos/Holiday \\\"2006\\\"\"\r\n"
+        "\"Info\"=\"a\\\\b\\r\\nc\\x01\"\r\n"
+        "\"08/12/2026\"=\"4\"\r\n"
+        "\"RedEyeSaturation\"=dword:0000002A\r\n"
+        "@=\"default\"\r\n");
+    const pictavo::RegKey* key = doc.key(kOptions.toLower());  // keys compare without case
+    ASSERT_NE(key, nullptr);
+    EXPECT_EQ(key->find(QStringLiteral("m_edsource_text"))->text,
+              QStringLiteral("/home/anna/Photos/Holiday \"2006\""));
+    EXPECT_EQ(key->find(QStringLiteral("Info"))->text, QStringLiteral("a\\b\r\nc\x01"));
+    EXPECT_EQ(key->find(QStringLiteral("08/12/2026"))->text, QStringLiteral("4"));
+    const RegValue* dword = key->find(QStringLiteral("RedEyeSaturation"));
+    EXPECT_EQ(dword->type, RegValue::Type::Dword);
+    EXPECT_EQ(dword->dword, 42u);
+    EXPECT_EQ(key->find(QString())->text, QStringLiteral("default"));
+}
+
+TEST(RegDocument, UnknownTypesAndLinesAreKeptAsTheyWere) {
+    const QByteArray text =
+        "Windows Registry Editor Version 5.00\n\n"
+        "[HKEY_CURRENT_USER\\Software\\X]\n"
+        "\"Bin\"=hex:01,02,\\\n  03,04\n"
+        "\"Multi\"=hex(7):41,00,00,00\n"
+        "\"BadEscape\"=\"C:\\Temp\"\n"
+        "\"Unterminated\"=\"abc\n"
+        "\"Big\"=dword:123456789\n"
+        "; a translator's note\n"
+        "\"Fine\"=\"ok\"\n";
+    RegDocument doc = parseOk(text.constData());
+    const pictavo::RegKey* key = doc.key(QStringLiteral("HKEY_CURRENT_USER\\Software\\X"));
+    ASSERT_NE(key, nullptr);
+    for (const char* name : {"Bin", "Multi", "BadEscape", "Unterminated", "Big"}) {
+        ASSERT_NE(key->find(QString::fromUtf8(name)), nullptr) << name;
+        EXPECT_EQ(key->find(QString::fromUtf8(name))->type, RegValue::Type::Other) << name;
+    }
+    EXPECT_EQ(key->find(QStringLiteral("Fine"))->text, QStringLiteral("ok"));
+    // Written back, every line survives and the result reads the same again.
+    const QByteArray out = doc.serialize();
+    for (const char* line : {"\"Bin\"=hex:01,02,\\\n  03,04\n", "\"Multi\"=hex(7):41,00,00,00\n",
+                             "\"BadEscape\"=\"C:\\Temp\"\n", "; a translator's note\n"}) {
+        EXPECT_TRUE(out.contains(line)) << line << "\n" << out.constData();
+    }
+    EXPECT_EQ(RegDocument::parse(out)->serialize(), out);
+}
+
+TEST(RegDocument, DamagedFilesAreRefused) {
+    const char* damaged[] = {
+        "[HKEY_CURRENT_USER\\Software\\X]\n\"A\"=\"1\"\n",      // no header
+        "Windows Registry Editor Version 5.00\n\"A\"=\"1\"\n",  // value outside a key
+        "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Software\\X\n",
+        "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\X]\n\"A\"=\"\xC3\x28\"\n",
+        "\x89PNG\r\n\x1a\n",
+    };
+    for (const char* text : damaged) {
+        EXPECT_FALSE(RegDocument::parse(QByteArray(text)).has_value()) << text;
+    }
+    EXPECT_FALSE(RegDocument::parse(QByteArray("Windows Registry Editor Version 5.00\n\0x", 40))
+                     .has_value());
+    // A truncated file (a crash of someone else's tool) still gives what it holds.
+    RegDocument cut = parseOk(
+        "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\X]\n\"A\"=\"1\"\n\"B\"=\"tr");
+    EXPECT_EQ(cut.key(QStringLiteral("HKEY_CURRENT_USER\\X"))->find(QStringLiteral("A"))->text,
+              QStringLiteral("1"));
+    EXPECT_TRUE(RegDocument::parse(QByteArray()).value().isEmpty());
+    EXPECT_TRUE(RegDocument::parse("\n  \n").value().isEmpty());
+}
+
+TEST(RegDocument, AwkwardNamesAndTextsSurviveARoundTrip) {
+    const QStringList awkward = {
+        QStringLiteral("08/12/2026"),
+        QStringLiteral("quote \" and back\\slash"),
+        QStringLiteral("line\r\nbreak\n"),
+        QStringLiteral("tab\tbell\x07 del\x7f"),
+        QStringLiteral("Größe – 写真 ✓"),
+        QStringLiteral("="),
+        QStringLiteral("[not a key]"),
+        QStringLiteral(" blanks "),
+        QString(),
+    };
+    RegDocument doc;
+    pictavo::RegKey& key = doc.ensureKey(kOptions);
+    for (qsizetype i = 0; i < awkward.size(); ++i) {
+        key.set(stringValue(awkward[i].isEmpty() ? QStringLiteral("empty") : awkward[i],
+                            awkward[(i + 1) % awkward.size()]));
+    }
+    const QByteArray out = doc.serialize();
+    std::optional<RegDocument> back = RegDocument::parse(out);
+    ASSERT_TRUE(back.has_value()) << out.constData();
+    const pictavo::RegKey* read = back->key(kOptions);
+    ASSERT_NE(read, nullptr);
+    ASSERT_EQ(read->values.size(), awkward.size());
+    for (qsizetype i = 0; i < awkward.size(); ++i) {
+        EXPECT_EQ(read->values[i].name, key.values[i].name);
+        EXPECT_EQ(read->values[i].text, key.values[i].text);
+    }
+    // One line per value: nothing in a text can break the file's structure.
+    EXPECT_EQ(out.count('\n'), 3 + awkward.size());
+}
+
+TEST(RegDocument, OutputIsTidyAndStable) {
+    RegDocument doc;
+    const QString base = QStringLiteral("HKEY_LOCAL_MACHINE\\Software\\Vornholt\\Pictavo2\\");
+    doc.ensureKey(base + QStringLiteral("Language.m_strhMessagesFM_Strings"))
+        .set(stringValue(QStringLiteral("Count"), QStringLiteral("0")));
+    pictavo::RegKey& lang = doc.ensureKey(base + QStringLiteral("Language"));
+    lang.set(stringValue(QStringLiteral("FormVersion"), QStringLiteral("0")));
+    lang.set(stringValue(QStringLiteral("Flags"), QStringLiteral("0")));
+    lang.set(stringValue(QStringLiteral("formversion"), QStringLiteral("1")));  // in place
+    RegValue dword;
+    dword.name = QStringLiteral("N");
+    dword.type = RegValue::Type::Dword;
+    dword.dword = 0xFFFFFFFF;
+    lang.set(dword);
+    EXPECT_EQ(doc.serialize(),
+              QByteArray("Windows Registry Editor Version 5.00\n\n"
+                         "[HKEY_LOCAL_MACHINE\\Software\\Vornholt\\Pictavo2\\Language]\n"
+                         "\"FormVersion\"=\"1\"\n\"Flags\"=\"0\"\n\"N\"=dword:ffffffff\n\n"
+                         "[HKEY_LOCAL_MACHINE\\Software\\Vornholt\\Pictavo2\\Language."
+                         "m_strhMessagesFM_Strings]\n\"Count\"=\"0\"\n"));
+}
+
+TEST(RegDocument, RemovingATreeTakesItsSubkeysButNotItsSiblings) {
+    RegDocument doc;
+    const QString base = QStringLiteral("HKEY_CURRENT_USER\\S\\");
+    for (const char* path : {"Language", "Language\\Sub", "Language\\Sub\\Deeper",
+                             "Language.m_strhMessages_Strings", "Languages"}) {
+        doc.ensureKey(base + QString::fromUtf8(path));
+    }
+    EXPECT_TRUE(doc.removeTree(base + QStringLiteral("LANGUAGE")));
+    EXPECT_EQ(doc.paths(), QStringList({base + QStringLiteral("Language.m_strhMessages_Strings"),
+                                        base + QStringLiteral("Languages")}));
+    EXPECT_FALSE(doc.removeTree(base + QStringLiteral("Language")));
+    EXPECT_TRUE(doc.exists(QStringLiteral("HKEY_CURRENT_USER\\S")));
+    EXPECT_FALSE(doc.exists(QStringLiteral("HKEY_CURRENT_USER\\S\\Language")));
+}
