@@ -1,0 +1,53 @@
+#include "crop/CutSaving.h"
+
+#include <sys/stat.h>
+
+#include <QString>
+#include <QStringList>
+#include <stdexcept>
+
+#include "core/AtomicFile.h"
+#include "core/JpegEncoder.h"
+#include "settings/MessageList.h"
+
+namespace pictavo::saving {
+
+Rect savedArea(bool cut, const Rect& frame, int imageWidth, int imageHeight) {
+    return cut ? frame : Rect{0, 0, imageWidth, imageHeight};
+}
+
+bool sameFile(const std::string& a, const std::string& b) {
+    struct stat sa {};
+    struct stat sb {};
+    if (::stat(a.c_str(), &sa) != 0 || ::stat(b.c_str(), &sb) != 0)
+        return false;
+    return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
+void writePicture(const Picture& picture, const Rect& area, int quality, const std::string& source,
+                  const std::string& dest) {
+    // The destination is named after the source in another folder, but a
+    // link could still make them one file: never replace a photo by its cut.
+    if (sameFile(source, dest))
+        throw std::runtime_error("Will not write over the source file " + dest);
+    writeJpegFile(picture, area, quality, dest);
+}
+
+void copyUncut(const std::string& source, const std::string& dest, const MessageList& messages) {
+    const auto fail = [&] {
+        return std::runtime_error(
+            messages.format(6, {QString::fromStdString(source), QString::fromStdString(dest)})
+                .toStdString());
+    };
+    // Copying a file onto itself would leave it as it is; report it instead
+    // of pretending a copy was made.
+    if (sameFile(source, dest))
+        throw fail();
+    try {
+        copyFileAtomic(source, dest);
+    } catch (const std::exception&) {
+        throw fail();
+    }
+}
+
+}  // namespace pictavo::saving

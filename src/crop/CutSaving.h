@@ -1,0 +1,32 @@
+#pragma once
+
+// Writing what the user decided on: the cut or the whole working picture as
+// a JPEG file, or the untouched source file as a byte copy. Every write goes
+// to a temporary file that replaces the destination only when complete.
+
+#include <string>
+
+#include "core/Picture.h"
+#include "core/Rect.h"
+
+class MessageList;
+
+namespace pictavo::saving {
+
+// The frame for a cut, the whole picture otherwise.
+Rect savedArea(bool cut, const Rect& frame, int imageWidth, int imageHeight);
+
+// Encodes `area` of `picture` at `quality` into `dest`. Where the area lies
+// outside the picture the file is black. Refuses to replace `source` itself,
+// the photo the picture came from. Throws std::runtime_error.
+void writePicture(const Picture& picture, const Rect& area, int quality, const std::string& source,
+                  const std::string& dest);
+
+// Byte copy of `source` to `dest`. On failure throws std::runtime_error with
+// the message list's entry 6 ("Can't copy file %s to %s") for both paths.
+void copyUncut(const std::string& source, const std::string& dest, const MessageList& messages);
+
+// The two paths name the same existing file (also through links).
+bool sameFile(const std::string& a, const std::string& b);
+
+}  // namespace pictavo::saving

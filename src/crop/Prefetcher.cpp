@@ -1,0 +1,126 @@
+#include "crop/Prefetcher.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <utility>
+
+#include "core/JpegDecoder.h"
+
+namespace pictavo {
+
+Prefetcher::Prefetcher(std::size_t budgetBytes) : m_budget(budgetBytes) {
+    m_thread = std::thread([this] { run(); });
+}
+
+Prefetcher::~Prefetcher() {
+    {
+        std::lock_guard lock(m_mutex);
+        m_stop = true;
+    }
+    m_wake.notify_all();
+    m_thread.join();
+}
+
+std::optional<Prefetcher::Stamp> Prefetcher::stampOf(const std::string& path) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
+        return std::nullopt;
+    return Stamp{
+        static_cast<std::uintmax_t>(info.st_size),
+        static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1'000'000'000 + info.st_mtim.tv_nsec};
+}
+
+void Prefetcher::prefetch(const std::string& path) {
+    {
+        std::lock_guard lock(m_mutex);
+        if (path == m_wanted)
+            return;
+        m_wanted = path;
+        m_ready = false;
+        m_picture.reset();
+        m_stamp.reset();
+    }
+    m_wake.notify_all();
+}
+
+std::optional<Picture> Prefetcher::take(const std::string& path) {
+    std::unique_lock lock(m_mutex);
+    if (path.empty() || path != m_wanted)
+        return std::nullopt;
+    if (!m_ready && m_working != path) {
+        // Not started yet (the worker is still on an earlier file): loading
+        // it directly is quicker than waiting for both.
+        m_wanted.clear();
+        return std::nullopt;
+    }
+    m_done.wait(lock, [this] { return m_ready; });
+    std::optional<Picture> picture = std::move(m_picture);
+    const std::optional<Stamp> stamp = m_stamp;
+    m_wanted.clear();
+    m_ready = false;
+    m_picture.reset();
+    m_stamp.reset();
+    lock.unlock();
+    if (!picture || !stamp || stampOf(path) != stamp)
+        return std::nullopt;
+    return picture;
+}
+
+void Prefetcher::clear() {
+    std::lock_guard lock(m_mutex);
+    m_wanted.clear();
+    m_ready = false;
+    m_picture.reset();
+    m_stamp.reset();
+}
+
+std::string Prefetcher::decodingPath() const {
+    std::lock_guard lock(m_mutex);
+    return m_working;
+}
+
+void Prefetcher::run() {
+    std::unique_lock lock(m_mutex);
+    for (;;) {
+        m_wake.wait(lock, [this] { return m_stop || (!m_wanted.empty() && !m_ready); });
+        if (m_stop)
+            return;
+        const std::string path = m_wanted;
+        m_working = path;
+        lock.unlock();
+
+        std::optional<Picture> picture;
+        std::optional<Stamp> before = stampOf(path);
+        if (before) {
+            try {
+                picture = decodeJpegFile(path, std::min(m_budget, defaultDecodeBudget()));
+            } catch (...) {
+                // Left to the ordinary load, which reports it in the usual way.
+                picture.reset();
+            }
+            // A file that changed while it was read is not trusted.
+            if (stampOf(path) != before)
+                picture.reset();
+        }
+
+        lock.lock();
+        m_working.clear();
+        if (m_wanted == path && !m_ready) {
+            m_picture = std::move(picture);
+            m_stamp = before;
+            m_ready = true;
+            lock.unlock();
+            m_done.notify_all();
+            lock.lock();
+        }
+        // Otherwise the result is stale: dropped here, outside any wait.
+        else {
+            lock.unlock();
+            picture.reset();
+            lock.lock();
+        }
+    }
+}
+
+}  // namespace pictavo

@@ -1,0 +1,154 @@
+#include "crop/CutSaving.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QStringList>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+
+#include "core/JpegDecoder.h"
+#include "settings/MessageList.h"
+#include "support/JpegFixtures.h"
+#include "support/TempDir.h"
+
+using namespace pictavo;
+using namespace pictavo::test;
+
+namespace {
+
+MessageList cropMessages() {
+    return MessageList(
+        {QStringLiteral("Invalid Ratio specified. Must be grater than 1,3."),
+         QStringLiteral("Invalid Compression quality specified. Must be from 1 to 100."),
+         QStringLiteral("Saving "),
+         QStringLiteral("File with the same name already exists, overwrite?"),
+         QStringLiteral("Overwrite confirmation"), QStringLiteral("Can't load file %s"),
+         QStringLiteral("Can't copy file %s to %s"), QStringLiteral("Please wait...")});
+}
+
+// `area` of `picture` as a binary PPM, black outside the picture: what cjpeg
+// is given to produce the reference file.
+void writePpm(const Picture& picture, const Rect& area, const std::string& path) {
+    std::ofstream out(path, std::ios::binary);
+    out << "P6\n" << area.width() << ' ' << area.height() << "\n255\n";
+    for (int y = area.top; y < area.bottom; ++y) {
+        for (int x = area.left; x < area.right; ++x) {
+            char rgb[3] = {0, 0, 0};
+            if (x >= 0 && y >= 0 && x < picture.width() && y < picture.height()) {
+                const std::uint8_t* p = picture.scanLine(y) + x * 3;
+                rgb[0] = static_cast<char>(p[2]);
+                rgb[1] = static_cast<char>(p[1]);
+                rgb[2] = static_cast<char>(p[0]);
+            }
+            out.write(rgb, 3);
+        }
+    }
+}
+
+std::vector<std::uint8_t> cjpeg(const Picture& picture, const Rect& area, int quality,
+                                const TempDir& dir) {
+    const std::string ppm = dir.file("ref.ppm");
+    const std::string jpg = dir.file("ref.jpg");
+    writePpm(picture, area, ppm);
+    const std::string command = "cjpeg -quality " + std::to_string(quality) +
+                                " -dct float -baseline -outfile '" + jpg + "' '" + ppm + "'";
+    if (std::system(command.c_str()) != 0)
+        return {};
+    return readBytes(jpg);
+}
+
+}  // namespace
+
+TEST(CutSaving, SavedAreaIsTheFrameOrTheWholePicture) {
+    const Rect frame{0, 166, 4000, 2833};
+    EXPECT_EQ(saving::savedArea(true, frame, 4000, 3000), frame);
+    EXPECT_EQ(saving::savedArea(false, frame, 4000, 3000), (Rect{0, 0, 4000, 3000}));
+}
+
+TEST(CutSaving, CutEqualsTheReferenceEncoderOnTheSameRectangle) {
+    TempDir dir;
+    const Picture picture = fixturePicture(96, 64);
+    const Rect frame{0, 10, 96, 53};
+    for (int quality : {100, 75, 12}) {
+        const std::string dest = dir.file("cut" + std::to_string(quality) + ".jpg");
+        saving::writePicture(picture, frame, quality, dir.file("none.jpg"), dest);
+        const auto want = cjpeg(picture, frame, quality, dir);
+        ASSERT_FALSE(want.empty()) << "cjpeg failed";
+        EXPECT_EQ(readBytes(dest), want) << quality;
+    }
+}
+
+TEST(CutSaving, CutTallerThanThePictureIsBlackOutsideIt) {
+    TempDir dir;
+    // 3000 x 1000 at ratio 1.5 scaled down by 20: 150 x 50, cut 150 x 100.
+    const Picture picture = fixturePicture(150, 50);
+    const Rect frame{0, -50, 150, 50};
+    const std::string dest = dir.file("tall.jpg");
+    saving::writePicture(picture, frame, 90, dir.file("none.jpg"), dest);
+    EXPECT_EQ(readBytes(dest), cjpeg(picture, frame, 90, dir));
+    const Picture back = decodeJpegFile(dest);
+    ASSERT_EQ(back.width(), 150);
+    ASSERT_EQ(back.height(), 100);
+    EXPECT_LE(back.scanLine(10)[75 * 3 + 1], 4);
+    EXPECT_GE(back.scanLine(90)[75 * 3 + 1], 100);  // green rises downward
+}
+
+TEST(CutSaving, ReplacesAnEarlierFileButNeverTheSource) {
+    TempDir dir;
+    const Picture picture = fixturePicture(32, 24);
+    const std::string source = writeJpegFixture(dir.path(), "photo.jpg", {});
+    const std::string dest = dir.file("_photo.jpg");
+    writeBytes(dest, {1, 2, 3});
+    saving::writePicture(picture, {0, 0, 32, 24}, 80, source, dest);
+    EXPECT_GT(readBytes(dest).size(), 3u);
+
+    const auto original = readBytes(source);
+    const std::string link = dir.file("link.jpg");
+    ASSERT_EQ(::symlink(source.c_str(), link.c_str()), 0);
+    EXPECT_THROW(saving::writePicture(picture, {0, 0, 16, 24}, 80, source, link),
+                 std::runtime_error);
+    EXPECT_EQ(readBytes(source), original);
+}
+
+TEST(CutSaving, UncutCopyIsByteIdenticalAndKeepsTheSource) {
+    TempDir dir;
+    JpegFixtureOptions o;
+    o.width = 80;
+    o.height = 60;
+    o.progressive = true;
+    const std::string source = writeJpegFixture(dir.path(), "a.JPG", o);
+    const auto original = readBytes(source);
+    const std::string dest = dir.file("_a.JPG");
+    writeBytes(dest, {9, 9});
+    saving::copyUncut(source, dest, cropMessages());
+    EXPECT_EQ(readBytes(dest), original);
+    EXPECT_EQ(readBytes(source), original);
+}
+
+TEST(CutSaving, FailedCopyNamesBothPathsAndLeavesTheTargetAlone) {
+    TempDir dir;
+    const std::string source = writeJpegFixture(dir.path(), "a.jpg", {});
+    const std::string missing = dir.file("gone.jpg");
+    try {
+        saving::copyUncut(missing, dir.file("_gone.jpg"), cropMessages());
+        FAIL() << "no error";
+    } catch (const std::runtime_error& e) {
+        EXPECT_EQ(std::string(e.what()),
+                  "Can't copy file " + missing + " to " + dir.file("_gone.jpg"));
+    }
+    EXPECT_NE(::access(dir.file("_gone.jpg").c_str(), F_OK), 0);
+
+    // Into a folder that does not exist.
+    const std::string nowhere = dir.file("no/such/folder/_a.jpg");
+    try {
+        saving::copyUncut(source, nowhere, cropMessages());
+        FAIL() << "no error";
+    } catch (const std::runtime_error& e) {
+        EXPECT_EQ(std::string(e.what()), "Can't copy file " + source + " to " + nowhere);
+    }
+    // Onto itself.
+    EXPECT_THROW(saving::copyUncut(source, source, cropMessages()), std::runtime_error);
+}

@@ -1,0 +1,152 @@
+#include "crop/Prefetcher.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <utime.h>
+
+#include <chrono>
+#include <cstring>
+#include <thread>
+
+#include "core/JpegDecoder.h"
+#include "support/JpegFixtures.h"
+#include "support/TempDir.h"
+
+using namespace pictavo;
+using namespace pictavo::test;
+
+namespace {
+
+bool samePixels(const Picture& a, const Picture& b) {
+    if (a.width() != b.width() || a.height() != b.height())
+        return false;
+    for (int y = 0; y < a.height(); ++y)
+        if (std::memcmp(a.scanLine(y), b.scanLine(y), static_cast<std::size_t>(a.width()) * 3) != 0)
+            return false;
+    return true;
+}
+
+void setMtime(const std::string& path, long seconds) {
+    struct utimbuf times {
+        seconds, seconds
+    };
+    ASSERT_EQ(::utime(path.c_str(), &times), 0);
+}
+
+}  // namespace
+
+TEST(Prefetcher, HandsOverTheDecodedPictureOnce) {
+    TempDir dir;
+    JpegFixtureOptions o;
+    o.width = 300;
+    o.height = 200;
+    const std::string path = writeJpegFixture(dir.path(), "next.jpg", o);
+    Prefetcher prefetcher;
+    prefetcher.prefetch(path);
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    auto picture = prefetcher.take(path);
+    ASSERT_TRUE(picture.has_value());
+    EXPECT_TRUE(samePixels(*picture, decodeJpegFile(path)));
+    EXPECT_FALSE(prefetcher.take(path).has_value());
+}
+
+TEST(Prefetcher, TakeWaitsForADecodeInProgress) {
+    TempDir dir;
+    JpegFixtureOptions o;
+    o.width = 3000;
+    o.height = 2000;
+    o.progressive = true;
+    const std::string path = writeJpegFixture(dir.path(), "large.jpg", o);
+    Prefetcher prefetcher;
+    prefetcher.prefetch(path);
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (prefetcher.decodingPath() != path && std::chrono::steady_clock::now() < until)
+        std::this_thread::yield();
+    ASSERT_EQ(prefetcher.decodingPath(), path);
+    const auto picture = prefetcher.take(path);
+    ASSERT_TRUE(picture.has_value());
+    EXPECT_EQ(picture->width(), 3000);
+    EXPECT_EQ(picture->height(), 2000);
+}
+
+TEST(Prefetcher, OnlyThePathAskedForIsHandedOver) {
+    TempDir dir;
+    const std::string a = writeJpegFixture(dir.path(), "a.jpg", {});
+    const std::string b = writeJpegFixture(dir.path(), "b.jpg", {});
+    Prefetcher prefetcher;
+    prefetcher.prefetch(a);
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_FALSE(prefetcher.take(b).has_value());
+    // Asking for another file drops the first.
+    prefetcher.prefetch(b);
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_FALSE(prefetcher.take(a).has_value());
+    EXPECT_TRUE(prefetcher.take(b).has_value());
+}
+
+TEST(Prefetcher, ChangedFileIsNotHandedOver) {
+    TempDir dir;
+    JpegFixtureOptions o;
+    const std::string path = writeJpegFixture(dir.path(), "a.jpg", o);
+    setMtime(path, 1'600'000'000);
+    Prefetcher prefetcher;
+
+    // Same size, other modification time.
+    prefetcher.prefetch(path);
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    setMtime(path, 1'600'000'100);
+    EXPECT_FALSE(prefetcher.take(path).has_value());
+
+    // Other size (rewritten with another picture), same modification time.
+    prefetcher.prefetch(path);
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    o.width = 64;
+    writeJpegFixture(dir.path(), "a.jpg", o);
+    setMtime(path, 1'600'000'100);
+    EXPECT_FALSE(prefetcher.take(path).has_value());
+
+    // Unchanged since: handed over.
+    prefetcher.prefetch(path);
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    auto picture = prefetcher.take(path);
+    ASSERT_TRUE(picture.has_value());
+    EXPECT_EQ(picture->width(), 64);
+}
+
+TEST(Prefetcher, FailureAheadOfTimeLeavesTheLoadToTheCaller) {
+    TempDir dir;
+    const std::string broken = dir.file("broken.jpg");
+    writeBytes(broken, {0xFF, 0xD8, 0xFF, 0xE0, 0, 4, 'x', 'y'});
+    Prefetcher prefetcher;
+    prefetcher.prefetch(broken);
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_FALSE(prefetcher.take(broken).has_value());
+    prefetcher.prefetch(dir.file("missing.jpg"));
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_FALSE(prefetcher.take(dir.file("missing.jpg")).has_value());
+}
+
+TEST(Prefetcher, PictureOverTheBudgetIsLeftToTheCaller) {
+    TempDir dir;
+    JpegFixtureOptions o;
+    o.width = 400;
+    o.height = 300;
+    const std::string path = writeJpegFixture(dir.path(), "big.jpg", o);
+    Prefetcher prefetcher(100 * 1000);  // less than 400 x 300 x 3
+    prefetcher.prefetch(path);
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_FALSE(prefetcher.take(path).has_value());
+}
+
+TEST(Prefetcher, DestroyedWhileDecoding) {
+    TempDir dir;
+    JpegFixtureOptions o;
+    o.width = 2000;
+    o.height = 1500;
+    const std::string path = writeJpegFixture(dir.path(), "a.jpg", o);
+    for (int i = 0; i < 3; ++i) {
+        Prefetcher prefetcher;
+        prefetcher.prefetch(path);
+    }
+    SUCCEED();
+}
