@@ -1,0 +1,182 @@
+#include "core/AtomicFile.h"
+
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <csignal>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "support/ExternalTools.h"
+#include "support/JpegFixtures.h"
+#include "support/TempDir.h"
+
+using namespace pictavo;
+using namespace pictavo::test;
+
+namespace {
+
+std::vector<std::string> folderEntries(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// Runs `work` in a child whose files may not grow past `limit` bytes (with
+// SIGXFSZ ignored, so write() fails with EFBIG) and returns what the child
+// caught: a FileError's text, or "no error".
+template <class Work>
+std::string underFileSizeLimit(rlim_t limit, Work work) {
+    int fds[2];
+    if (pipe(fds) != 0) {
+        return "pipe failed";
+    }
+    const pid_t pid = fork();
+    if (pid == 0) {
+        close(fds[0]);
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit rl{limit, limit};
+        setrlimit(RLIMIT_FSIZE, &rl);
+        std::string text = "no error";
+        try {
+            work();
+        } catch (const FileError& e) {
+            text = e.what();
+        }
+        const ssize_t ignored = write(fds[1], text.data(), text.size());
+        (void)ignored;
+        _exit(0);
+    }
+    close(fds[1]);
+    std::string text;
+    char buffer[512];
+    ssize_t n = 0;
+    while ((n = read(fds[0], buffer, sizeof buffer)) > 0) {
+        text.append(buffer, static_cast<std::size_t>(n));
+    }
+    close(fds[0]);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return text;
+}
+
+const std::vector<std::uint8_t> kOld = {'o', 'l', 'd', ' ', 'p', 'h', 'o', 't', 'o'};
+
+TEST(AtomicFile, WritesNewFilesAndReplacesOldOnes) {
+    TempDir dir;
+    const std::string target = dir.file("a.jpg");
+    writeFileAtomic(target, "first", 5);
+    EXPECT_EQ(readBytes(target), std::vector<std::uint8_t>({'f', 'i', 'r', 's', 't'}));
+    chmod(target.c_str(), 0640);
+    writeFileAtomic(target, "2", 1);
+    EXPECT_EQ(readBytes(target), std::vector<std::uint8_t>({'2'}));
+    struct stat st {};
+    stat(target.c_str(), &st);
+    EXPECT_EQ(st.st_mode & 0777, 0640u);
+    writeFileAtomic(target, "", 0);
+    EXPECT_TRUE(readBytes(target).empty());
+    EXPECT_EQ(folderEntries(dir.path()), std::vector<std::string>({"a.jpg"}));
+}
+
+// A disk that fills up half way: the old file survives byte for byte, no
+// temporary file is left, and the system's reason travels with the error.
+TEST(AtomicFile, FailedWriteKeepsTheOldFile) {
+    TempDir dir;
+    const std::string target = dir.file("a.jpg");
+    writeBytes(target, kOld);
+    const std::vector<std::uint8_t> big(100000, 7);
+    const std::string error =
+        underFileSizeLimit(4096, [&] { writeFileAtomic(target, big.data(), big.size()); });
+    EXPECT_EQ(error, "Cannot write " + target + ": File too large");
+    EXPECT_EQ(readBytes(target), kOld);
+    EXPECT_EQ(folderEntries(dir.path()), std::vector<std::string>({"a.jpg"}));
+
+    writeBytes(dir.file("big.jpg"), big);
+    const std::string copyError =
+        underFileSizeLimit(4096, [&] { copyFileAtomic(dir.file("big.jpg"), target); });
+    EXPECT_EQ(copyError, "Cannot write " + target + ": File too large");
+    EXPECT_EQ(readBytes(target), kOld);
+    EXPECT_EQ(folderEntries(dir.path()), std::vector<std::string>({"a.jpg", "big.jpg"}));
+}
+
+TEST(AtomicFile, MissingFolderAndMissingSource) {
+    TempDir dir;
+    const std::string target = dir.file("no/such/a.jpg");
+    try {
+        writeFileAtomic(target, "x", 1);
+        ADD_FAILURE() << "no error";
+    } catch (const FileError& e) {
+        EXPECT_EQ(std::string(e.what()), "Cannot write " + target + ": No such file or directory");
+    }
+    writeBytes(dir.file("a.jpg"), kOld);
+    EXPECT_THROW(copyFileAtomic(dir.file("missing.jpg"), dir.file("a.jpg")), FileError);
+    EXPECT_THROW(copyFileAtomic(dir.path(), dir.file("a.jpg")), FileError);
+    EXPECT_EQ(readBytes(dir.file("a.jpg")), kOld);
+    EXPECT_EQ(folderEntries(dir.path()), std::vector<std::string>({"a.jpg"}));
+}
+
+// The uncut save: same bytes, the source's modification time, the source
+// itself untouched.
+TEST(AtomicFile, CopyKeepsModificationTimeAndSource) {
+    TempDir dir;
+    const std::vector<std::uint8_t> photo = makeJpegFixture(JpegFixtureOptions{});
+    const std::string source = dir.file("src.jpg");
+    writeBytes(source, photo);
+    const timespec times[2] = {{1000000000, 0}, {1200000000, 123456789}};
+    ASSERT_EQ(utimensat(AT_FDCWD, source.c_str(), times, 0), 0);
+    struct stat before {};
+    stat(source.c_str(), &before);
+    writeBytes(dir.file("dst.jpg"), kOld);
+
+    copyFileAtomic(source, dir.file("dst.jpg"));
+    struct stat copy {};
+    struct stat after {};
+    stat(dir.file("dst.jpg").c_str(), &copy);
+    stat(source.c_str(), &after);
+    EXPECT_EQ(readBytes(dir.file("dst.jpg")), photo);
+    EXPECT_EQ(copy.st_mtim.tv_sec, 1200000000);
+    EXPECT_EQ(copy.st_mtim.tv_nsec, 123456789);
+    EXPECT_EQ(readBytes(source), photo);
+    EXPECT_EQ(after.st_mtim.tv_sec, before.st_mtim.tv_sec);
+    EXPECT_EQ(after.st_ino, before.st_ino);
+}
+
+// Root may write anywhere, so the read-only folder is tried as nobody.
+TEST(AtomicFile, ReadOnlyFolderAsUnprivilegedUser) {
+    if (geteuid() != 0) {
+        GTEST_SKIP() << "needs root to switch to an unprivileged user";
+    }
+    char pattern[] = "/tmp/pictavo-ro.XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    const std::string folder = pattern;
+    const std::string target = folder + "/a.jpg";
+    writeBytes(target, kOld);
+    chmod(target.c_str(), 0666);
+    chmod(folder.c_str(), 0555);
+    const std::string out = "/tmp/" + std::filesystem::path(folder).filename().string() + ".out";
+    const int status = runProgram({"setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups",
+                                   PICTAVO_JPEG_PROBE, "write", target},
+                                  out);
+    std::ifstream in(out);
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(status, 1);
+    EXPECT_EQ(text, "Cannot write " + target + ": Permission denied\n");
+    EXPECT_EQ(readBytes(target), kOld);
+    EXPECT_EQ(folderEntries(folder), std::vector<std::string>({"a.jpg"}));
+    std::filesystem::remove(out);
+    chmod(folder.c_str(), 0755);
+    std::filesystem::remove_all(folder);
+}
+
+}  // namespace

@@ -1,0 +1,103 @@
+#include "support/ExternalTools.h"
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <fstream>
+#include <stdexcept>
+
+extern char** environ;
+
+namespace pictavo::test {
+
+int runProgram(const std::vector<std::string>& args, const std::string& outputPath) {
+    std::vector<char*> argv;
+    for (const std::string& a : args) {
+        argv.push_back(const_cast<char*>(a.c_str()));
+    }
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    if (!outputPath.empty()) {
+        posix_spawn_file_actions_addopen(&actions, 1, outputPath.c_str(),
+                                         O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    }
+    pid_t pid = 0;
+    const int spawned = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (spawned != 0) {
+        throw std::runtime_error("Cannot start " + args[0] + ": " + std::strerror(spawned));
+    }
+    int status = 0;
+    while (waitpid(pid, &status, 0) < 0) {
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+Picture readPnm(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::string magic;
+    int width = 0;
+    int height = 0;
+    int maxval = 0;
+    in >> magic >> width >> height >> maxval;
+    in.get();
+    if (!in || (magic != "P5" && magic != "P6") || maxval != 255) {
+        throw std::runtime_error("Not a binary 8-bit PNM file: " + path);
+    }
+    const int channels = magic == "P6" ? 3 : 1;
+    Picture picture(width, height);
+    std::vector<char> row(static_cast<std::size_t>(width) * channels);
+    for (int y = 0; y < height; ++y) {
+        in.read(row.data(), static_cast<std::streamsize>(row.size()));
+        std::uint8_t* out = picture.scanLine(y);
+        for (int x = 0; x < width; ++x) {
+            const auto* p = reinterpret_cast<const std::uint8_t*>(row.data()) + x * channels;
+            out[3 * x] = p[channels == 3 ? 2 : 0];
+            out[3 * x + 1] = p[channels == 3 ? 1 : 0];
+            out[3 * x + 2] = p[0];
+        }
+    }
+    if (!in) {
+        throw std::runtime_error("Truncated PNM file: " + path);
+    }
+    return picture;
+}
+
+void writePpm(const std::string& path, const Picture& picture, const Rect& area) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << "P6\n" << area.width() << " " << area.height() << "\n255\n";
+    std::vector<char> row(static_cast<std::size_t>(area.width()) * 3);
+    for (int y = area.top; y < area.bottom; ++y) {
+        for (int x = area.left; x < area.right; ++x) {
+            char* p = row.data() + (x - area.left) * 3;
+            const bool inside = x >= 0 && y >= 0 && x < picture.width() && y < picture.height();
+            const std::uint8_t* bgr = inside ? picture.scanLine(y) + 3 * x : nullptr;
+            p[0] = inside ? static_cast<char>(bgr[2]) : 0;
+            p[1] = inside ? static_cast<char>(bgr[1]) : 0;
+            p[2] = inside ? static_cast<char>(bgr[0]) : 0;
+        }
+        out.write(row.data(), static_cast<std::streamsize>(row.size()));
+    }
+    if (!out) {
+        throw std::runtime_error("Cannot write " + path);
+    }
+}
+
+bool samePixels(const Picture& a, const Picture& b) {
+    if (a.width() != b.width() || a.height() != b.height()) {
+        return false;
+    }
+    const std::size_t rowBytes = static_cast<std::size_t>(a.width()) * 3;
+    for (int y = 0; y < a.height(); ++y) {
+        if (rowBytes != 0 && std::memcmp(a.scanLine(y), b.scanLine(y), rowBytes) != 0) {
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace pictavo::test
