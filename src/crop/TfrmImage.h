@@ -3,12 +3,20 @@
 // The full-screen crop window. This header fixes the members that other
 // windows use; the window's own workings are added behind them.
 
+#include <QPoint>
+#include <QSize>
 #include <QString>
 #include <QWidget>
 
 #include <functional>
 
+#include "core/Picture.h"
+#include "core/Rect.h"
+#include "crop/ViewGeometry.h"
 #include "settings/MessageList.h"
+
+class QLabel;
+class TNOEraseBackgroundImage;
 
 class TfrmImage : public QWidget {
     Q_OBJECT
@@ -29,6 +37,10 @@ public:
     // The back command calls this (the main window's StepBack).
     void setStepBack(std::function<void()> stepBack) { m_stepBack = std::move(stepBack); }
 
+    // Size and position of the picture view in the window's client area.
+    QSize GetImageSize() const;
+    QPoint GetImagePos() const;
+
     // Polled by the batch run: 1 at creation, 0 while an image waits for the
     // user, 2 once it is finished or left.
     int m_nState = 1;
@@ -39,6 +51,59 @@ public:
 
     MessageList m_strhMessages;
 
+protected:
+    void showEvent(QShowEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+
 private:
+    void FormCreate();
+    void FormShow();
+    void FormKeyUp(int key);
+    void FormMouseUp(Qt::MouseButton button, Qt::KeyboardModifiers modifiers);
+    void FormMouseWheelDown();
+    void FormMouseWheelUp();
+
+    // The first step of ShowImage: decode, fit, centre. Throws after showing
+    // the load error box; the view then keeps what it showed.
+    void LoadImage(const QString& path);
+    void NextImage();
+    void PreviousImage();
+    void ShowStatus(const QString& text);
+
+    void Zoom(int step);
+    void Pan(int dx, int dy);
+    void ResetZoom();
+    void CenterImage();
+    pictavo::ViewBox viewBox() const;
+    void setViewBox(const pictavo::ViewBox& box);
+    pictavo::Extent clientExtent() const;
+
     std::function<void()> m_stepBack;
+
+    bool Modified = false;
+    TNOEraseBackgroundImage* m_imgMain = nullptr;
+    int m_nFitWidth = 0;
+    int m_nFitHeight = 0;
+    int m_nImageWidth = 0;
+    int m_nImageHeight = 0;
+    int m_nCropWidth = 0;
+    int m_nCropHeight = 0;
+    long double m_dRatio = 1.5L;
+    long double m_dAspect = 0;
+    pictavo::Picture m_bmpWork;
+    pictavo::Rect m_rcCrop;
+    pictavo::Point m_ptLastMouse;
+    bool m_bTracking = false;
+    long double m_dScale = 0;
+    QString m_sSourceFile;
+    QString m_sDestFile;
+    int m_nQuality = 100;
+    QLabel* m_lblStatus = nullptr;
+    bool m_bBusy = false;
+    bool m_bRedEyeMode = false;
+
+    // Wheel movement short of a whole notch (fine-grained wheels and pads).
+    int m_nWheelRest = 0;
 };

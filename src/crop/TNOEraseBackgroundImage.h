@@ -1,0 +1,62 @@
+#pragma once
+
+// The crop window's picture view. It shows the working picture stretched to
+// its own size, which may be far larger than the window when zoomed in, and
+// the frame's two strips over it. Only the exposed part is painted, from a
+// display copy made once per picture and per size, never by scaling the full
+// picture on a paint; nothing is erased before painting.
+
+#include <QImage>
+#include <QSize>
+#include <QWidget>
+
+#include <array>
+
+#include "core/Rect.h"
+#include "crop/PicturePyramid.h"
+
+class TNOEraseBackgroundImage : public QWidget {
+    Q_OBJECT
+public:
+    // How the parts of the picture outside the frame are shown.
+    enum class StripMode { None, Inverted, Black };
+
+    explicit TNOEraseBackgroundImage(QWidget* parent = nullptr);
+
+    // Shows `picture`, which stays owned by the caller and must live, unchanged,
+    // until the next setPicture (call it again after changing the picture).
+    // nullptr shows black.
+    void setPicture(const pictavo::Picture* picture);
+
+    // Two rectangles in source-picture pixels drawn over the picture: each
+    // channel inverted (255 - c) or filled black. Parts outside the picture
+    // and strips without area draw nothing.
+    void setStrips(const pictavo::Rect& a, const pictavo::Rect& b, StripMode mode);
+    void clearStrips() { setStrips({}, {}, StripMode::None); }
+
+    // How many display copies were made so far (tests check that painting
+    // reuses them).
+    int displayCopiesMade() const { return m_copiesMade; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    // The part of the view that a source rectangle covers.
+    QRect toView(const pictavo::Rect& source) const;
+    void ensureDisplayCopy();
+    void paintPicture(QPainter& painter, const QRect& exposed);
+
+    const pictavo::Picture* m_picture = nullptr;
+    pictavo::PicturePyramid m_pyramid;
+    // The picture at exactly the view's size, when that is small enough to keep;
+    // otherwise the pyramid level scaled per paint, exposed part only.
+    QImage m_display;
+    QSize m_displayFor;
+    QImage m_level;
+    int m_copiesMade = 0;
+
+    std::array<pictavo::Rect, 2> m_strips{};
+    StripMode m_stripMode = StripMode::None;
+};

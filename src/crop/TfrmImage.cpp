@@ -1,0 +1,331 @@
+#include "crop/TfrmImage.h"
+
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QScreen>
+#include <QWheelEvent>
+
+#include <exception>
+#include <stdexcept>
+#include <utility>
+
+#include "core/JpegDecoder.h"
+#include "crop/TNOEraseBackgroundImage.h"
+
+namespace {
+
+enum Message {
+    kInvalidRatio = 0,
+    kInvalidQuality = 1,
+    kSaving = 2,
+    kOverwrite = 3,
+    kOverwriteCaption = 4,
+    kCantLoad = 5,
+    kCantCopy = 6,
+    kPleaseWait = 7,
+};
+
+QStringList builtInMessages() {
+    return {
+        QStringLiteral("Invalid Ratio specified. Must be grater than 1,3."),
+        QStringLiteral("Invalid Compression quality specified. Must be from 1 to 100."),
+        QStringLiteral("Saving "),
+        QStringLiteral("File with the same name already exists, overwrite?"),
+        QStringLiteral("Overwrite confirmation"),
+        QStringLiteral("Can't load file %s"),
+        QStringLiteral("Can't copy file %s to %s"),
+        QStringLiteral("Please wait..."),
+    };
+}
+
+// The smallest frame ratio accepted: 4:3 is the squarest print format.
+constexpr long double kMinRatio = 1.33L;
+
+// A message box without a caption of its own gets the one a caption-less
+// error box has always had.
+const QString kDefaultErrorCaption = QStringLiteral("Error");
+
+constexpr int kWheelNotch = 120;
+
+QSize primaryScreenSize() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    return screen ? screen->geometry().size() : QSize();
+}
+
+}  // namespace
+
+TfrmImage::TfrmImage(QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), m_strhMessages(builtInMessages()) {
+    setWindowTitle(QStringLiteral("Pictavo"));
+    // The size the window has until it is first shown on the screen.
+    resize(688, 453);
+    QPalette colours = palette();
+    colours.setColor(QPalette::Window, Qt::black);
+    colours.setColor(QPalette::WindowText, Qt::white);
+    setPalette(colours);
+    setAutoFillBackground(true);
+    QFont font(QStringLiteral("Verdana"));
+    font.setPixelSize(13);
+    setFont(font);
+    setFocusPolicy(Qt::StrongFocus);
+    FormCreate();
+}
+
+TfrmImage::~TfrmImage() = default;
+
+void TfrmImage::FormCreate() {
+    m_bTracking = false;
+    m_bRedEyeMode = false;
+    m_rcCrop.right = 0;
+    m_ptLastMouse = {0, 0};
+
+    m_imgMain = new TNOEraseBackgroundImage(this);
+    m_imgMain->setFocusPolicy(Qt::NoFocus);
+    m_imgMain->setGeometry(0, 0, 0, 0);
+    m_imgMain->show();
+
+    m_dRatio = 1.5L;
+    m_nQuality = 100;
+    m_nState = 1;
+    m_bBusy = false;
+
+    m_lblStatus = new QLabel(this);
+    m_lblStatus->move(0, 0);
+    m_lblStatus->setAutoFillBackground(true);
+    m_lblStatus->setFocusPolicy(Qt::NoFocus);
+    m_lblStatus->hide();
+}
+
+void TfrmImage::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    FormShow();
+}
+
+void TfrmImage::FormShow() {
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        setGeometry(screen->geometry());
+    }
+    raise();
+    activateWindow();
+}
+
+// ---------------------------------------------------------------- options
+
+void TfrmImage::SetRatio(long double value) {
+    if (value < kMinRatio) {
+        throw std::runtime_error(m_strhMessages.text(kInvalidRatio).toStdString());
+    }
+    m_dRatio = value;
+}
+
+void TfrmImage::SetQuality(int value) {
+    if (value < 1 || value > 100) {
+        throw std::runtime_error(m_strhMessages.text(kInvalidQuality).toStdString());
+    }
+    m_nQuality = value;
+}
+
+// ---------------------------------------------------------------- images
+
+void TfrmImage::ShowImage(const QString& sourcePath, const QString& destPath) {
+    LoadImage(sourcePath);
+    // The adjustment toolbar is reset here once it exists.
+    m_sDestFile = destPath;
+    // The frame (its size from the ratio, centred on the picture, then drawn)
+    // is laid over the picture here.
+    Modified = false;
+    m_bTracking = true;
+}
+
+void TfrmImage::LoadImage(const QString& path) {
+    m_lblStatus->hide();
+    m_nState = 0;
+
+    // Decoded aside, so that a file that cannot be loaded leaves the picture
+    // and the view as they were.
+    pictavo::Picture decoded;
+    try {
+        decoded = pictavo::decodeJpegFile(path.toStdString());
+    } catch (const std::exception&) {
+        const QString text = m_strhMessages.format(kCantLoad, {path});
+        QMessageBox box(QMessageBox::Critical, kDefaultErrorCaption, text, QMessageBox::Ok, this);
+        box.exec();
+        throw std::runtime_error(text.toStdString());
+    }
+
+    m_bmpWork = std::move(decoded);
+    m_nImageWidth = m_bmpWork.width();
+    m_nImageHeight = m_bmpWork.height();
+    const QSize screen = primaryScreenSize();
+    const pictavo::Fit fit = pictavo::fitView({screen.width(), screen.height()},
+                                              {m_nImageWidth, m_nImageHeight}, clientExtent());
+    m_imgMain->setPicture(&m_bmpWork);
+    m_dAspect = fit.aspect;
+    m_nFitWidth = fit.view.width;
+    m_nFitHeight = fit.view.height;
+    m_dScale = fit.scale;
+    setViewBox(fit.view);
+    m_sSourceFile = path;
+}
+
+void TfrmImage::NextImage() {
+    m_nState = 2;
+    ShowStatus(m_strhMessages.text(kPleaseWait));
+    ++m_nProcessed;
+}
+
+void TfrmImage::PreviousImage() {
+    m_nState = 2;
+    ShowStatus(m_strhMessages.text(kPleaseWait));
+    if (m_stepBack) {
+        m_stepBack();
+    }
+}
+
+void TfrmImage::ShowStatus(const QString& text) {
+    m_lblStatus->setText(text);
+    m_lblStatus->adjustSize();
+    m_lblStatus->show();
+    m_lblStatus->raise();
+}
+
+// ---------------------------------------------------------------- view
+
+pictavo::Extent TfrmImage::clientExtent() const {
+    return {width(), height()};
+}
+
+pictavo::ViewBox TfrmImage::viewBox() const {
+    const QRect g = m_imgMain->geometry();
+    return {g.x(), g.y(), g.width(), g.height()};
+}
+
+void TfrmImage::setViewBox(const pictavo::ViewBox& box) {
+    m_imgMain->setGeometry(box.left, box.top, box.width, box.height);
+}
+
+QSize TfrmImage::GetImageSize() const {
+    return m_imgMain->size();
+}
+
+QPoint TfrmImage::GetImagePos() const {
+    return m_imgMain->pos();
+}
+
+void TfrmImage::CenterImage() {
+    setViewBox(pictavo::centred(viewBox(), clientExtent()));
+}
+
+void TfrmImage::Zoom(int step) {
+    setViewBox(pictavo::zoomed(viewBox(), step, m_dAspect, clientExtent()));
+}
+
+void TfrmImage::Pan(int dx, int dy) {
+    setViewBox(pictavo::panned(viewBox(), dx, dy, clientExtent()));
+}
+
+void TfrmImage::ResetZoom() {
+    pictavo::ViewBox box = viewBox();
+    box.width = m_nFitWidth;
+    box.height = m_nFitHeight;
+    setViewBox(box);
+    CenterImage();
+}
+
+// ---------------------------------------------------------------- input
+
+void TfrmImage::keyReleaseEvent(QKeyEvent* event) {
+    // A held key repeats its press, not its command.
+    if (event->isAutoRepeat()) {
+        event->ignore();
+        return;
+    }
+    FormKeyUp(event->key());
+}
+
+void TfrmImage::FormKeyUp(int key) {
+    const int step = pictavo::viewStep(m_nImageWidth);
+    switch (key) {
+        case Qt::Key_Escape:
+            // In red-eye mode Esc cancels the selection instead (toolbar).
+            if (!m_bRedEyeMode) {
+                hide();
+            }
+            break;
+        case Qt::Key_Backspace:
+        case Qt::Key_PageUp:
+            PreviousImage();
+            break;
+        case Qt::Key_Space:
+        case Qt::Key_PageDown:
+            NextImage();
+            break;
+        case Qt::Key_Left:
+            Pan(-step, 0);
+            break;
+        case Qt::Key_Up:
+            Pan(0, -step);
+            break;
+        case Qt::Key_Right:
+            Pan(step, 0);
+            break;
+        case Qt::Key_Down:
+            Pan(0, step);
+            break;
+        case Qt::Key_R:
+            ResetZoom();
+            break;
+        case Qt::Key_X:
+            Zoom(-step);
+            break;
+        case Qt::Key_Z:
+            Zoom(step);
+            break;
+        default:
+            break;
+    }
+}
+
+void TfrmImage::wheelEvent(QWheelEvent* event) {
+    m_nWheelRest += event->angleDelta().y();
+    while (m_nWheelRest >= kWheelNotch) {
+        m_nWheelRest -= kWheelNotch;
+        FormMouseWheelUp();
+    }
+    while (m_nWheelRest <= -kWheelNotch) {
+        m_nWheelRest += kWheelNotch;
+        FormMouseWheelDown();
+    }
+    event->accept();
+}
+
+void TfrmImage::FormMouseWheelDown() {
+    FormKeyUp(Qt::Key_X);
+}
+
+void TfrmImage::FormMouseWheelUp() {
+    FormKeyUp(Qt::Key_Z);
+}
+
+void TfrmImage::mouseReleaseEvent(QMouseEvent* event) {
+    FormMouseUp(event->button(), event->modifiers());
+}
+
+void TfrmImage::FormMouseUp(Qt::MouseButton button, Qt::KeyboardModifiers /*modifiers*/) {
+    // In red-eye mode clicks belong to the selection tool.
+    if (m_bRedEyeMode) {
+        return;
+    }
+    switch (button) {
+        // The left button (cut and save; with Shift, save uncut) goes here.
+        case Qt::RightButton:
+        case Qt::MiddleButton:
+            NextImage();
+            break;
+        default:
+            break;
+    }
+}
