@@ -1,0 +1,172 @@
+// "Space pressed -> next 24-megapixel picture painted" through the real crop
+// window, offscreen, and the parts of that time: decoding, the view's display
+// copy, the paint.
+
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QImage>
+#include <QPaintEvent>
+#include <QTest>
+
+#include <cstdlib>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "core/JpegDecoder.h"
+#include "core/JpegEncoder.h"
+#include "crop/PicturePyramid.h"
+#include "crop/TNOEraseBackgroundImage.h"
+#include "crop/TfrmImage.h"
+
+namespace {
+
+constexpr int kWidth = 6000;
+constexpr int kHeight = 4000;
+
+QString photosFolder() {
+    if (const char* env = std::getenv("PICTAVO_PHOTOS")) {
+        return QString::fromLocal8Bit(env);
+    }
+    return QStringLiteral(PICTAVO_SOURCE_DIR "/build/photos");
+}
+
+// 6000 x 4000 camera-like JPEG files made from the real photographs, kept in
+// the build folder so they are made once.
+const std::vector<QString>& bigPictures() {
+    static const std::vector<QString> files = [] {
+        std::vector<QString> result;
+        const QString cache = QStringLiteral(PICTAVO_BENCH_CACHE);
+        QDir().mkpath(cache);
+        const QStringList photos =
+            QDir(photosFolder()).entryList({QStringLiteral("*.jpg")}, QDir::Files, QDir::Size);
+        for (const QString& name : photos) {
+            if (result.size() == 3) {
+                break;
+            }
+            const QString target = cache + QStringLiteral("/24mp-") + name;
+            if (!QFileInfo::exists(target)) {
+                const pictavo::Picture photo = pictavo::decodeJpegFile(
+                    (photosFolder() + QLatin1Char('/') + name).toStdString());
+                const QImage wrapped(photo.scanLine(0), photo.width(), photo.height(),
+                                     static_cast<qsizetype>(photo.bytesPerLine()),
+                                     QImage::Format_BGR888);
+                const QImage big =
+                    wrapped.scaled(kWidth, kHeight, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                        .convertToFormat(QImage::Format_BGR888);
+                pictavo::Picture picture(kWidth, kHeight);
+                for (int y = 0; y < kHeight; ++y) {
+                    std::copy_n(big.constScanLine(y), 3 * kWidth, picture.scanLine(y));
+                }
+                pictavo::writeJpegFile(picture, {0, 0, kWidth, kHeight}, 92, target.toStdString());
+            }
+            result.push_back(target);
+        }
+        return result;
+    }();
+    return files;
+}
+
+// Counts the paints of the view.
+struct PaintCounter : QObject {
+    int paints = 0;
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint) {
+            ++paints;
+        }
+        return false;
+    }
+};
+
+void BM_SpaceToNextPicturePainted(benchmark::State& state) {
+    const auto& files = bigPictures();
+    if (files.size() < 2) {
+        state.SkipWithError("no photographs: run tools/fetch-photos.sh");
+        return;
+    }
+    TfrmImage window;
+    window.show();
+    if (!QTest::qWaitForWindowExposed(&window)) {
+        state.SkipWithError("window not exposed");
+        return;
+    }
+    auto* view = window.findChild<TNOEraseBackgroundImage*>();
+    PaintCounter counter;
+    view->installEventFilter(&counter);
+    window.ShowImage(files[0], QStringLiteral("/nowhere/cut.jpg"));
+    QCoreApplication::processEvents();
+    std::size_t next = 1;
+    for (auto _ : state) {
+        QTest::keyRelease(&window, Qt::Key_Space);
+        if (window.m_nState != 2) {
+            state.SkipWithError("Space did not finish the picture");
+            break;
+        }
+        // What the batch run does as soon as it sees the state.
+        window.ShowImage(files[next], QStringLiteral("/nowhere/cut.jpg"));
+        next = (next + 1) % files.size();
+        const int before = counter.paints;
+        while (counter.paints == before) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents);
+        }
+    }
+    state.counters["processed"] = window.m_nProcessed;
+}
+BENCHMARK(BM_SpaceToNextPicturePainted)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3.0);
+
+void BM_Decode24Megapixels(benchmark::State& state) {
+    const auto& files = bigPictures();
+    if (files.empty()) {
+        state.SkipWithError("no photographs");
+        return;
+    }
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(pictavo::decodeJpegFile(files[0].toStdString()));
+    }
+}
+BENCHMARK(BM_Decode24Megapixels)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_HalveTwice24Megapixels(benchmark::State& state) {
+    pictavo::Picture picture(kWidth, kHeight);
+    picture.fill(10, 120, 200);
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(pictavo::halved(pictavo::halved(picture)));
+    }
+}
+BENCHMARK(BM_HalveTwice24Megapixels)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// A repaint of the whole fitted view from its display copy: what every frame
+// movement costs.
+void BM_RepaintFittedView(benchmark::State& state) {
+    const auto& files = bigPictures();
+    if (files.empty()) {
+        state.SkipWithError("no photographs");
+        return;
+    }
+    TfrmImage window;
+    window.show();
+    if (!QTest::qWaitForWindowExposed(&window)) {
+        state.SkipWithError("window not exposed");
+        return;
+    }
+    window.ShowImage(files[0], QString());
+    auto* view = window.findChild<TNOEraseBackgroundImage*>();
+    view->repaint();
+    for (auto _ : state) {
+        view->repaint();
+    }
+}
+BENCHMARK(BM_RepaintFittedView)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
