@@ -161,6 +161,38 @@ void BM_RepaintFittedView(benchmark::State& state) {
 }
 BENCHMARK(BM_RepaintFittedView)->Unit(benchmark::kMillisecond)->UseRealTime();
 
+// The same when zoomed in by `range(0)` steps: past four times the window's
+// area the view scales the exposed part on each paint.
+void BM_RepaintZoomedView(benchmark::State& state) {
+    const auto& files = bigPictures();
+    if (files.empty()) {
+        state.SkipWithError("no photographs");
+        return;
+    }
+    TfrmImage window;
+    window.show();
+    if (!QTest::qWaitForWindowExposed(&window)) {
+        state.SkipWithError("window not exposed");
+        return;
+    }
+    window.ShowImage(files[0], QString());
+    for (int i = 0; i < state.range(0); ++i) {
+        QTest::keyRelease(&window, Qt::Key_Z);
+    }
+    auto* view = window.findChild<TNOEraseBackgroundImage*>();
+    view->repaint();
+    for (auto _ : state) {
+        view->repaint();
+    }
+}
+BENCHMARK(BM_RepaintZoomedView)
+    ->Arg(1)
+    ->Arg(3)
+    ->Arg(10)
+    ->Arg(40)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+
 }  // namespace
 
 int main(int argc, char** argv) {

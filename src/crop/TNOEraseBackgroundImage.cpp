@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <new>
 
 namespace {
 
@@ -79,19 +80,25 @@ void TNOEraseBackgroundImage::ensureDisplayCopy() {
     m_displayFor = size();
     m_display = QImage();
     m_level = QImage();
-    const pictavo::Picture& level = m_pyramid.levelFor(width(), height());
-    const QImage image = wrap(level);
     const QSize windowSize = window()->size();
     const qint64 windowArea =
         std::max<qint64>(qint64{windowSize.width()} * windowSize.height(), qint64{1024} * 768);
-    if (qint64{width()} * height() <= kCopyAreaFactor * windowArea) {
-        QImage copy = image.size() == size()
-                          ? image
-                          : image.scaled(size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-        m_display = copy.convertToFormat(QImage::Format_RGB32);
-        ++m_copiesMade;
-    } else {
-        m_level = image;
+    try {
+        const QImage image = wrap(m_pyramid.levelFor(width(), height()));
+        if (qint64{width()} * height() <= kCopyAreaFactor * windowArea) {
+            // QImage reports a failed allocation with a null image.
+            m_display = (image.size() == size() ? image
+                                                : image.scaled(size(), Qt::IgnoreAspectRatio,
+                                                               Qt::SmoothTransformation))
+                            .convertToFormat(QImage::Format_RGB32);
+            m_copiesMade += m_display.isNull() ? 0 : 1;
+        }
+        m_level = m_display.isNull() ? image : QImage();
+    } catch (const std::bad_alloc&) {
+        // Short of memory for a halving: draw from the picture itself, which
+        // is slower but shows the same.
+        m_display = QImage();
+        m_level = wrap(*m_picture);
     }
 }
 
