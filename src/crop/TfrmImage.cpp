@@ -12,7 +12,12 @@
 #include <stdexcept>
 #include <utility>
 
+#include "app/ErrorBox.h"
 #include "core/JpegDecoder.h"
+#include "crop/CutBeep.h"
+#include "crop/FrameGeometry.h"
+#include "crop/Prefetcher.h"
+#include "crop/TMouseTracker.h"
 #include "crop/TNOEraseBackgroundImage.h"
 
 namespace {
@@ -86,6 +91,10 @@ void TfrmImage::FormCreate() {
     m_imgMain->setFocusPolicy(Qt::NoFocus);
     m_imgMain->setGeometry(0, 0, 0, 0);
     m_imgMain->show();
+    // The frame follows the mouse without a button held, over the view and
+    // over the black around it.
+    setMouseTracking(true);
+    m_imgMain->setMouseTracking(true);
 
     m_dRatio = 1.5L;
     m_nQuality = 100;
@@ -97,6 +106,15 @@ void TfrmImage::FormCreate() {
     m_lblStatus->setAutoFillBackground(true);
     m_lblStatus->setFocusPolicy(Qt::NoFocus);
     m_lblStatus->hide();
+
+    m_Tracker = new TMouseTracker(this);
+    m_Tracker->OnSelect = [this](TMouseTracker* sender, const pictavo::Rect& rect) {
+        RedEyeSelected(sender, rect);
+    };
+    m_Tracker->hide();
+
+    m_beep = new CutBeep(this);
+    m_prefetcher = std::make_unique<pictavo::Prefetcher>();
 }
 
 void TfrmImage::showEvent(QShowEvent* event) {
@@ -134,10 +152,16 @@ void TfrmImage::ShowImage(const QString& sourcePath, const QString& destPath) {
     LoadImage(sourcePath);
     // The adjustment toolbar is reset here once it exists.
     m_sDestFile = destPath;
-    // The frame (its size from the ratio, centred on the picture, then drawn)
-    // is laid over the picture here.
+    CalcCropSize();
+    m_rcCrop = pictavo::frame::centredFrame({m_nImageWidth, m_nImageHeight},
+                                            {m_nCropWidth, m_nCropHeight});
     Modified = false;
+    DrawFrame(m_rcCrop, false);
     m_bTracking = true;
+}
+
+void TfrmImage::Prefetch(const QString& sourcePath) {
+    m_prefetcher->prefetch(sourcePath.toStdString());
 }
 
 void TfrmImage::LoadImage(const QString& path) {
@@ -148,7 +172,12 @@ void TfrmImage::LoadImage(const QString& path) {
     // and the view as they were.
     pictavo::Picture decoded;
     try {
-        decoded = pictavo::decodeJpegFile(path.toStdString());
+        // Decoded ahead of time if the run said this file comes next.
+        if (auto ready = m_prefetcher->take(path.toStdString())) {
+            decoded = std::move(*ready);
+        } else {
+            decoded = pictavo::decodeJpegFile(path.toStdString());
+        }
     } catch (const std::exception&) {
         const QString text = m_strhMessages.format(kCantLoad, {path});
         QMessageBox box(QMessageBox::Critical, kDefaultErrorCaption, text, QMessageBox::Ok, this);
@@ -314,13 +343,26 @@ void TfrmImage::mouseReleaseEvent(QMouseEvent* event) {
     FormMouseUp(event->button(), event->modifiers());
 }
 
-void TfrmImage::FormMouseUp(Qt::MouseButton button, Qt::KeyboardModifiers /*modifiers*/) {
+void TfrmImage::FormMouseUp(Qt::MouseButton button, Qt::KeyboardModifiers modifiers) {
     // In red-eye mode clicks belong to the selection tool.
     if (m_bRedEyeMode) {
         return;
     }
     switch (button) {
-        // The left button (cut and save; with Shift, save uncut) goes here.
+        case Qt::LeftButton:
+            // A failed write keeps the image on screen for another try.
+            if (ErrorBox::guard(
+                    [&] {
+                        if (modifiers & Qt::ShiftModifier) {
+                            SaveUncut();
+                        } else {
+                            CropAndSave();
+                        }
+                    },
+                    this)) {
+                NextImage();
+            }
+            break;
         case Qt::RightButton:
         case Qt::MiddleButton:
             NextImage();

@@ -9,14 +9,21 @@
 #include <QWidget>
 
 #include <functional>
+#include <memory>
+#include <optional>
 
 #include "core/Picture.h"
 #include "core/Rect.h"
 #include "crop/ViewGeometry.h"
 #include "settings/MessageList.h"
 
+class CutBeep;
 class QLabel;
+class TMouseTracker;
 class TNOEraseBackgroundImage;
+namespace pictavo {
+class Prefetcher;
+}
 
 class TfrmImage : public QWidget {
     Q_OBJECT
@@ -37,6 +44,22 @@ public:
     // The back command calls this (the main window's StepBack).
     void setStepBack(std::function<void()> stepBack) { m_stepBack = std::move(stepBack); }
 
+    // The batch run names the file it will most likely show next, right after
+    // handing over an image; it is decoded in the background and ShowImage
+    // takes it if it is unchanged by then. Nothing the user sees changes.
+    void Prefetch(const QString& sourcePath);
+
+    // Red-eye selection mode: the strips are hidden, clicks go to the
+    // selection tool, the frame still follows the mouse unseen.
+    void SetRedEyeMode(bool on);
+
+    // The frame in source pixels, and whether it follows the mouse.
+    const pictavo::Rect& cropRect() const { return m_rcCrop; }
+    bool tracking() const { return m_bTracking; }
+    // The last rectangle the selection tool handed over (inclusive), until
+    // the adjustment toolbar takes it.
+    const std::optional<pictavo::Rect>& redEyeSelection() const { return m_rcRedEyeSelection; }
+
     // Size and position of the picture view in the window's client area.
     QSize GetImageSize() const;
     QPoint GetImagePos() const;
@@ -55,6 +78,7 @@ protected:
     void showEvent(QShowEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
 
 private:
@@ -71,6 +95,22 @@ private:
     void NextImage();
     void PreviousImage();
     void ShowStatus(const QString& text);
+
+    // The frame (TfrmImageFrame.cpp).
+    void CalcCropSize();
+    void MoveFrame(int dx, int dy);
+    void DrawFrame(const pictavo::Rect& rect, bool final);
+    void m_imgMainMouseMove();
+    void RedEyeSelected(TMouseTracker* sender, const pictavo::Rect& rect);
+
+    // Saving (TfrmImageSave.cpp).
+    void CropAndSave();
+    void SaveUncut();
+    void SavePicture(bool cut);
+    void PlayCutBeep();
+    void WritePicture(const pictavo::Rect& area);
+    bool MayOverwrite();
+    QString savingText() const;
 
     void Zoom(int step);
     void Pan(int dx, int dy);
@@ -103,6 +143,10 @@ private:
     QLabel* m_lblStatus = nullptr;
     bool m_bBusy = false;
     bool m_bRedEyeMode = false;
+    TMouseTracker* m_Tracker = nullptr;
+    std::optional<pictavo::Rect> m_rcRedEyeSelection;
+    CutBeep* m_beep = nullptr;
+    std::unique_ptr<pictavo::Prefetcher> m_prefetcher;
 
     // Wheel movement short of a whole notch (fine-grained wheels and pads).
     int m_nWheelRest = 0;

@@ -1,0 +1,72 @@
+// The crop window's saving: the cut on a plain left click, the whole picture
+// (or the untouched file) on Shift and left click.
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMessageBox>
+
+#include "crop/CutBeep.h"
+#include "crop/CutSaving.h"
+#include "crop/TfrmImage.h"
+
+namespace {
+
+constexpr int kSaving = 2;
+constexpr int kOverwrite = 3;
+constexpr int kOverwriteCaption = 4;
+
+}  // namespace
+
+void TfrmImage::CropAndSave() {
+    ++m_nCropped;
+    m_bTracking = false;
+    DrawFrame(m_rcCrop, true);
+    ShowStatus(savingText());
+    // Once, so the black strips and the status line are on screen before the
+    // work starts.
+    QCoreApplication::processEvents();
+    PlayCutBeep();
+    SavePicture(true);
+}
+
+void TfrmImage::SavePicture(bool cut) {
+    if (!MayOverwrite())
+        return;
+    WritePicture(pictavo::saving::savedArea(cut, m_rcCrop, m_nImageWidth, m_nImageHeight));
+}
+
+void TfrmImage::SaveUncut() {
+    if (!MayOverwrite())
+        return;
+    ShowStatus(savingText());
+    if (Modified) {
+        WritePicture({0, 0, m_nImageWidth, m_nImageHeight});
+    } else {
+        // The file as it is, byte for byte: nothing is lost to re-encoding.
+        pictavo::saving::copyUncut(m_sSourceFile.toStdString(), m_sDestFile.toStdString(),
+                                   m_strhMessages);
+    }
+}
+
+void TfrmImage::PlayCutBeep() {
+    m_beep->play();
+}
+
+void TfrmImage::WritePicture(const pictavo::Rect& area) {
+    pictavo::saving::writePicture(m_bmpWork, area, m_nQuality, m_sSourceFile.toStdString(),
+                                  m_sDestFile.toStdString());
+}
+
+bool TfrmImage::MayOverwrite() {
+    if (!m_bConfirm || !QFileInfo::exists(m_sDestFile))
+        return true;
+    QMessageBox box(QMessageBox::NoIcon, m_strhMessages.text(kOverwriteCaption),
+                    m_strhMessages.text(kOverwrite), QMessageBox::Yes | QMessageBox::No, this);
+    box.setDefaultButton(QMessageBox::Yes);
+    return box.exec() == QMessageBox::Yes;
+}
+
+QString TfrmImage::savingText() const {
+    return m_strhMessages.text(kSaving) + m_sDestFile + QStringLiteral("...");
+}
