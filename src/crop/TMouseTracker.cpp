@@ -87,12 +87,15 @@ void TMouseTracker::paintEvent(QPaintEvent*) {
 
 void TMouseTracker::mousePressEvent(QMouseEvent* event) {
     QWidget::mousePressEvent(event);
+    // The tool's own: the window underneath must not act on it too.
+    event->accept();
     if (!m_idle && !m_cursorHidden)
         hideCursor();
 }
 
 void TMouseTracker::mouseReleaseEvent(QMouseEvent* event) {
     QWidget::mouseReleaseEvent(event);
+    event->accept();
     // The cursor comes back even when the tool was frozen or disarmed while
     // the button was down; otherwise it would stay hidden.
     showCursor();
@@ -104,6 +107,7 @@ void TMouseTracker::mouseReleaseEvent(QMouseEvent* event) {
 
 void TMouseTracker::mouseMoveEvent(QMouseEvent* event) {
     QWidget::mouseMoveEvent(event);
+    event->accept();
     if (m_idle || !parentWidget())
         return;
     const QPoint p = parentWidget()->mapFromGlobal(event->globalPosition().toPoint());
