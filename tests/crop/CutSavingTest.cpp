@@ -5,10 +5,8 @@
 #include <unistd.h>
 
 #include <QStringList>
-#include <cstdio>
-#include <cstdlib>
-#include <fstream>
 
+#include "CjpegReference.h"
 #include "core/JpegDecoder.h"
 #include "settings/MessageList.h"
 #include "support/JpegFixtures.h"
@@ -29,35 +27,9 @@ MessageList cropMessages() {
          QStringLiteral("Can't copy file %s to %s"), QStringLiteral("Please wait...")});
 }
 
-// `area` of `picture` as a binary PPM, black outside the picture: what cjpeg
-// is given to produce the reference file.
-void writePpm(const Picture& picture, const Rect& area, const std::string& path) {
-    std::ofstream out(path, std::ios::binary);
-    out << "P6\n" << area.width() << ' ' << area.height() << "\n255\n";
-    for (int y = area.top; y < area.bottom; ++y) {
-        for (int x = area.left; x < area.right; ++x) {
-            char rgb[3] = {0, 0, 0};
-            if (x >= 0 && y >= 0 && x < picture.width() && y < picture.height()) {
-                const std::uint8_t* p = picture.scanLine(y) + x * 3;
-                rgb[0] = static_cast<char>(p[2]);
-                rgb[1] = static_cast<char>(p[1]);
-                rgb[2] = static_cast<char>(p[0]);
-            }
-            out.write(rgb, 3);
-        }
-    }
-}
-
 std::vector<std::uint8_t> cjpeg(const Picture& picture, const Rect& area, int quality,
                                 const TempDir& dir) {
-    const std::string ppm = dir.file("ref.ppm");
-    const std::string jpg = dir.file("ref.jpg");
-    writePpm(picture, area, ppm);
-    const std::string command = "cjpeg -quality " + std::to_string(quality) +
-                                " -dct float -baseline -outfile '" + jpg + "' '" + ppm + "'";
-    if (std::system(command.c_str()) != 0)
-        return {};
-    return readBytes(jpg);
+    return cjpegReference(picture, area, quality, dir.path());
 }
 
 }  // namespace

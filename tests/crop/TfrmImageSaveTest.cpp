@@ -1,0 +1,272 @@
+// Saving from the crop window with real clicks: the cut as libjpeg's cjpeg
+// would write it, the uncut copy, the overwrite question, the counters and
+// the failure paths.
+
+#include <QApplication>
+#include <QCursor>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QTest>
+
+#include <unistd.h>
+
+#include <memory>
+
+#include "CjpegReference.h"
+#include "core/JpegDecoder.h"
+#include "crop/TNOEraseBackgroundImage.h"
+#include "crop/TfrmImage.h"
+#include "support/JpegFixtures.h"
+#include "support/ModalAnswerer.h"
+#include "support/QtTestMain.h"
+#include "support/TempDir.h"
+
+using pictavo::Rect;
+using pictavo::test::readBytes;
+
+namespace {
+
+TNOEraseBackgroundImage* viewOf(TfrmImage& window) {
+    return window.findChild<TNOEraseBackgroundImage*>();
+}
+
+void click(TfrmImage& window, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    QTest::mouseClick(viewOf(window), Qt::LeftButton, modifiers, QPoint(300, 300));
+}
+
+bool exists(const std::string& path) {
+    return ::access(path.c_str(), F_OK) == 0;
+}
+
+}  // namespace
+
+class TfrmImageSaveTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    void leftClickWritesTheCutAtTheChosenQuality();
+    void shiftClickCopiesTheFileByteForByte();
+    void overwriteQuestionAskedOnceAndNoWritesNothing();
+    void withoutConfirmationAnEarlierFileIsReplaced();
+    void aSecondClickCountsAgain();
+    void failedWriteKeepsThePictureWithBlackStrips();
+    void failedCopyNamesBothPaths();
+
+private:
+    QString source(const std::string& name, int width, int height);
+    QString dest(const std::string& name) const;
+
+    std::unique_ptr<pictavo::test::TempDir> m_dir;
+    std::unique_ptr<TfrmImage> m_window;
+};
+
+void TfrmImageSaveTest::init() {
+    m_dir = std::make_unique<pictavo::test::TempDir>();
+    QDir().mkpath(QString::fromStdString(m_dir->file("src")));
+    QDir().mkpath(QString::fromStdString(m_dir->file("dest")));
+    m_window = std::make_unique<TfrmImage>();
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+}
+
+void TfrmImageSaveTest::cleanup() {
+    m_window.reset();
+    m_dir.reset();
+}
+
+QString TfrmImageSaveTest::source(const std::string& name, int width, int height) {
+    pictavo::test::JpegFixtureOptions options;
+    options.width = width;
+    options.height = height;
+    options.quality = 95;
+    return QString::fromStdString(
+        pictavo::test::writeJpegFixture(m_dir->file("src"), name, options));
+}
+
+QString TfrmImageSaveTest::dest(const std::string& name) const {
+    return QString::fromStdString(m_dir->file("dest/" + name));
+}
+
+void TfrmImageSaveTest::leftClickWritesTheCutAtTheChosenQuality() {
+    const QString photo = source("a.jpg", 480, 360);
+    const pictavo::Picture pixels = pictavo::decodeJpegFile(photo.toStdString());
+    for (int quality : {85, 30}) {
+        const QString target = dest("_a" + std::to_string(quality) + ".jpg");
+        m_window->SetQuality(quality);
+        m_window->ShowImage(photo, target);
+        QCOMPARE(m_window->cropRect(), (Rect{0, 20, 480, 340}));
+        click(*m_window);
+        const auto want =
+            pictavo::test::cjpegReference(pixels, {0, 20, 480, 340}, quality, m_dir->path());
+        QVERIFY(!want.empty());
+        QVERIFY(readBytes(target.toStdString()) == want);
+        QCOMPARE(m_window->m_nState, 2);
+        QVERIFY(!m_window->tracking());
+    }
+    QCOMPARE(m_window->m_nCropped, 2);
+    QCOMPARE(m_window->m_nProcessed, 2);
+    QCOMPARE(m_window->findChild<QLabel*>()->text(), QStringLiteral("Please wait..."));
+    // The source is only read.
+    QCOMPARE(pictavo::decodeJpegFile(photo.toStdString()).width(), 480);
+}
+
+void TfrmImageSaveTest::shiftClickCopiesTheFileByteForByte() {
+    const QString photo = source("b.jpg", 320, 480);
+    const QString target = dest("_b.jpg");
+    m_window->SetQuality(10);
+    m_window->ShowImage(photo, target);
+    click(*m_window, Qt::ShiftModifier);
+    QVERIFY(readBytes(target.toStdString()) == readBytes(photo.toStdString()));
+    QCOMPARE(m_window->m_nProcessed, 1);
+    QCOMPARE(m_window->m_nCropped, 0);
+    QCOMPARE(m_window->m_nState, 2);
+    // The frame still follows the mouse: Shift and click is not a cut.
+    QVERIFY(m_window->tracking());
+}
+
+void TfrmImageSaveTest::overwriteQuestionAskedOnceAndNoWritesNothing() {
+    const QString photo = source("c.jpg", 480, 360);
+    const QString target = dest("_c.jpg");
+    pictavo::test::writeBytes(target.toStdString(), {'o', 'l', 'd'});
+    m_window->m_bConfirm = true;
+    m_window->ShowImage(photo, target);
+    {
+        ModalAnswerer no(ModalAnswerer::clickButton(QMessageBox::No));
+        click(*m_window);
+        QCOMPARE(no.seen().size(), 1);
+        const ModalAnswerer::Seen& box = no.seen().front();
+        QCOMPARE(box.title, QStringLiteral("Overwrite confirmation"));
+        QCOMPARE(box.text, QStringLiteral("File with the same name already exists, overwrite?"));
+        QCOMPARE(box.icon, QMessageBox::NoIcon);
+        QCOMPARE(box.buttons, QMessageBox::Yes | QMessageBox::No);
+        QCOMPARE(box.defaultButton, QMessageBox::Yes);
+    }
+    QVERIFY(readBytes(target.toStdString()) == (std::vector<std::uint8_t>{'o', 'l', 'd'}));
+    QCOMPARE(m_window->m_nCropped, 1);
+    QCOMPARE(m_window->m_nProcessed, 1);
+    QCOMPARE(m_window->m_nState, 2);
+
+    // Shift and click asks once; Yes copies.
+    m_window->ShowImage(photo, target);
+    {
+        ModalAnswerer yes(ModalAnswerer::clickButton(QMessageBox::Yes));
+        click(*m_window, Qt::ShiftModifier);
+        QCOMPARE(yes.seen().size(), 1);
+    }
+    QVERIFY(readBytes(target.toStdString()) == readBytes(photo.toStdString()));
+    QCOMPARE(m_window->m_nCropped, 1);
+    QCOMPARE(m_window->m_nProcessed, 2);
+
+    // No to Shift and click leaves the earlier file.
+    m_window->ShowImage(photo, target);
+    {
+        ModalAnswerer no(ModalAnswerer::clickButton(QMessageBox::No));
+        click(*m_window);  // a plain click, Yes by default below
+    }
+    m_window->ShowImage(photo, target);
+    const auto before = readBytes(target.toStdString());
+    {
+        ModalAnswerer no(ModalAnswerer::clickButton(QMessageBox::No));
+        click(*m_window, Qt::ShiftModifier);
+        QCOMPARE(no.seen().size(), 1);
+    }
+    QVERIFY(readBytes(target.toStdString()) == before);
+    QCOMPARE(m_window->m_nProcessed, 4);
+}
+
+void TfrmImageSaveTest::withoutConfirmationAnEarlierFileIsReplaced() {
+    const QString photo = source("d.jpg", 480, 360);
+    const QString target = dest("_d.jpg");
+    pictavo::test::writeBytes(target.toStdString(), {'o', 'l', 'd'});
+    ModalAnswerer answerer;
+    m_window->ShowImage(photo, target);
+    click(*m_window);
+    QVERIFY(answerer.seen().isEmpty());
+    QCOMPARE(pictavo::decodeJpegFile(target.toStdString()).height(), 320);
+}
+
+void TfrmImageSaveTest::aSecondClickCountsAgain() {
+    const QString photo = source("e.jpg", 480, 360);
+    const QString target = dest("_e.jpg");
+    m_window->ShowImage(photo, target);
+    click(*m_window);
+    click(*m_window);
+    QCOMPARE(m_window->m_nCropped, 2);
+    QCOMPARE(m_window->m_nProcessed, 2);
+    QCOMPARE(pictavo::decodeJpegFile(target.toStdString()).height(), 320);
+}
+
+void TfrmImageSaveTest::failedWriteKeepsThePictureWithBlackStrips() {
+    const QString photo = source("f.jpg", 480, 360);
+    QStringList unwritable = {dest("no/such/folder/_f.jpg")};
+    // A folder without write permission stops everyone but root.
+    const QString locked = dest("locked");
+    QDir().mkpath(locked);
+    QFile::setPermissions(locked, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    if (::geteuid() != 0)
+        unwritable << locked + QStringLiteral("/_f.jpg");
+
+    for (const QString& target : unwritable) {
+        m_window->m_nCropped = 0;
+        m_window->m_nProcessed = 0;
+        m_window->ShowImage(photo, target);
+        ModalAnswerer answerer;
+        click(*m_window);
+        QCOMPARE(answerer.seen().size(), 1);
+        const ModalAnswerer::Seen& box = answerer.seen().front();
+        QCOMPARE(box.title, QStringLiteral("Pictavo"));
+        QCOMPARE(box.icon, QMessageBox::Critical);
+        QVERIFY(!exists(target.toStdString()));
+        QCOMPARE(m_window->m_nState, 0);
+        QCOMPARE(m_window->m_nCropped, 1);
+        QCOMPARE(m_window->m_nProcessed, 0);
+        QVERIFY(!m_window->tracking());
+        auto* label = m_window->findChild<QLabel*>();
+        QVERIFY(label->isVisible());
+        QCOMPARE(label->text(), QStringLiteral("Saving ") + target + QStringLiteral("..."));
+
+        // The picture stays, frozen, with black strips: frame rows 20..340 of
+        // 360 are view rows 44..755.
+        const QImage shot = viewOf(*m_window)->grab().toImage();
+        QCOMPARE(shot.pixel(500, 10), qRgb(0, 0, 0));
+        QCOMPARE(shot.pixel(500, 790), qRgb(0, 0, 0));
+        QVERIFY(shot.pixel(500, 400) != qRgb(0, 0, 0));
+        const Rect frame = m_window->cropRect();
+        QCursor::setPos(600, 100);
+        QCursor::setPos(600, 700);
+        QCoreApplication::processEvents();
+        QCOMPARE(m_window->cropRect(), frame);
+
+        // A redraw on the same image shows the strips inverted again.
+        m_window->SetRedEyeMode(true);
+        m_window->SetRedEyeMode(false);
+        const QImage again = viewOf(*m_window)->grab().toImage();
+        QVERIFY(again.pixel(500, 10) != qRgb(0, 0, 0));
+
+        // Skipping goes on as usual.
+        QTest::keyRelease(m_window.get(), Qt::Key_Space);
+        QCOMPARE(m_window->m_nState, 2);
+        QCOMPARE(m_window->m_nProcessed, 1);
+    }
+    QFile::setPermissions(locked,
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+}
+
+void TfrmImageSaveTest::failedCopyNamesBothPaths() {
+    const QString photo = source("g.jpg", 480, 360);
+    const QString target = dest("missing/_g.jpg");
+    m_window->ShowImage(photo, target);
+    ModalAnswerer answerer;
+    click(*m_window, Qt::ShiftModifier);
+    QCOMPARE(answerer.texts(), QStringList{QStringLiteral("Can't copy file ") + photo +
+                                           QStringLiteral(" to ") + target + QLatin1Char('.')});
+    QCOMPARE(m_window->m_nState, 0);
+    QCOMPARE(m_window->m_nProcessed, 0);
+    QVERIFY(m_window->tracking());
+}
+
+PICTAVO_QTEST_MAIN(TfrmImageSaveTest)
+#include "TfrmImageSaveTest.moc"
