@@ -121,6 +121,30 @@ TEST(JpegBadInput, LargeHeaderWithoutDataLoads) {
     EXPECT_EQ(p.height(), 2000);
 }
 
+// Repeating a scan is only a warning to libjpeg, but every scan is another
+// pass over the whole picture: thousands of them would keep the load busy for
+// minutes, so such files are refused.
+TEST(JpegBadInput, EndlessScansAreRefused) {
+    const std::vector<std::uint8_t> jpeg = makeJpegFixture(small(true));
+    std::size_t lastScan = 0;
+    for (std::size_t i = 0; i + 1 < jpeg.size(); ++i) {
+        if (jpeg[i] == 0xFF && jpeg[i + 1] == 0xDA) {
+            lastScan = i;
+        }
+    }
+    auto repeatLastScan = [&](int times) {
+        std::vector<std::uint8_t> out(jpeg.begin(), jpeg.end() - 2);
+        for (int i = 0; i < times; ++i) {
+            out.insert(out.end(), jpeg.begin() + static_cast<std::ptrdiff_t>(lastScan),
+                       jpeg.end() - 2);
+        }
+        out.insert(out.end(), {0xFF, 0xD9});
+        return out;
+    };
+    EXPECT_EQ(memoryError(repeatLastScan(100)), "");
+    EXPECT_EQ(memoryError(repeatLastScan(600)), "The JPEG file has too many scans");
+}
+
 // What a photo viewer shows, we show: warnings are not failures.
 TEST(JpegBadInput, DamagedButDecodableFilesLoadWithTheirData) {
     for (const bool progressive : {false, true}) {
