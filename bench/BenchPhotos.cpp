@@ -91,7 +91,7 @@ Picture resizeBilinear(const Picture& source, int width, int height) {
 
 BenchFiles prepareBenchFiles() {
     const std::string photos = photosFolder();
-    const std::string cache = photos + "/../bench-cache";
+    const std::string cache = PICTAVO_BENCH_CACHE;
     fs::create_directories(cache);
     BenchFiles files{cache + "/photo-6000x4000-q92.jpg", cache + "/cut-4000x2667.ppm",
                      cache + "/scratch.jpg"};
