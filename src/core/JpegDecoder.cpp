@@ -11,6 +11,7 @@
 #include <limits>
 #include <string>
 #include <system_error>
+#include <utility>
 #include <vector>
 
 #include "core/CmykToBgr.h"
@@ -133,7 +134,8 @@ std::string systemText(int error) {
     return std::error_code(error, std::generic_category()).message();
 }
 
-Picture decode(Decompressor& d, const std::uint8_t* data, std::size_t size, std::size_t budget) {
+Picture decode(Decompressor& d, const std::uint8_t* data, std::size_t size, std::size_t budget,
+               Picture recycled) {
     installJpegErrorManager(reinterpret_cast<j_common_ptr>(&d.info), &d.errors);
     if (!readHeader(&d, data, size)) {
         throwLibraryError(d);
@@ -151,7 +153,11 @@ Picture decode(Decompressor& d, const std::uint8_t* data, std::size_t size, std:
     d.info.mem->max_memory_to_use =
         static_cast<long>(std::min<std::size_t>(rest, std::numeric_limits<long>::max()));
 
-    Picture picture(static_cast<int>(width), static_cast<int>(height));
+    if (recycled.width() != width || recycled.height() != height) {
+        recycled = Picture();
+        recycled = Picture(static_cast<int>(width), static_cast<int>(height));
+    }
+    Picture picture = std::move(recycled);
     std::vector<std::uint8_t> cmykRow;
     if (isCmyk(d.info)) {
         cmykRow.resize(static_cast<std::size_t>(width) * 4);
@@ -184,10 +190,14 @@ std::size_t defaultDecodeBudget() {
 
 Picture decodeJpegMemory(const std::uint8_t* data, std::size_t size, std::size_t budgetBytes) {
     Decompressor d;
-    return decode(d, data, size, budgetBytes);
+    return decode(d, data, size, budgetBytes, Picture());
 }
 
 Picture decodeJpegFile(const std::string& path, std::size_t budgetBytes) {
+    return decodeJpegFileReusing(path, Picture(), budgetBytes);
+}
+
+Picture decodeJpegFileReusing(const std::string& path, Picture recycled, std::size_t budgetBytes) {
     // O_NONBLOCK so that a FIFO named like a photo cannot block the open.
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     if (fd < 0) {
@@ -209,7 +219,7 @@ Picture decodeJpegFile(const std::string& path, std::size_t budgetBytes) {
         ::close(fd);
         throw JpegError("Cannot open " + path + ": " + systemText(error));
     }
-    Picture picture = decode(d, nullptr, 0, budgetBytes);
+    Picture picture = decode(d, nullptr, 0, budgetBytes, std::move(recycled));
     if (std::ferror(d.file)) {
         throw JpegError("Cannot read " + path + ": " + systemText(EIO));
     }

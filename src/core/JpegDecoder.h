@@ -25,6 +25,12 @@ std::size_t defaultDecodeBudget();
 // Grey files become grey 24-bit pictures; CMYK and YCCK files are converted.
 // Orientation metadata is not applied. Throws JpegError.
 Picture decodeJpegFile(const std::string& path, std::size_t budgetBytes = defaultDecodeBudget());
+// The same, decoding into `recycled` when it already has the file's size, as
+// the photos of one camera do. Reusing its memory spares the kernel handing
+// out and clearing a fresh raster, about a third of the time of a
+// 24-megapixel decode. A picture of another size is freed first.
+Picture decodeJpegFileReusing(const std::string& path, Picture recycled,
+                              std::size_t budgetBytes = defaultDecodeBudget());
 Picture decodeJpegMemory(const std::uint8_t* data, std::size_t size,
                          std::size_t budgetBytes = defaultDecodeBudget());
 

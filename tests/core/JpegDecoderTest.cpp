@@ -103,6 +103,22 @@ TEST(JpegDecoder, ColourAndGreyPicturesShowThePattern) {
     }
 }
 
+// Decoding into the previous picture of the same size reuses its memory and
+// overwrites every pixel of it.
+TEST(JpegDecoder, ReusingAPictureGivesTheSamePixels) {
+    TempDir dir;
+    const std::string path = writeJpegFixture(dir.path(), "a.jpg", fixture(45, 31, 2, 2));
+    const Picture fresh = decodeJpegFile(path);
+    Picture old(45, 31);
+    old.fill(1, 2, 3);
+    const std::uint8_t* memory = old.scanLine(0);
+    const Picture reused = decodeJpegFileReusing(path, std::move(old));
+    EXPECT_EQ(reused.scanLine(0), memory);
+    EXPECT_TRUE(samePixels(reused, fresh));
+    EXPECT_TRUE(samePixels(decodeJpegFileReusing(path, Picture(45, 30)), fresh));
+    EXPECT_TRUE(samePixels(decodeJpegFileReusing(path, Picture()), fresh));
+}
+
 class CmykDecode : public testing::TestWithParam<Colour> {};
 
 // Print files come as CMYK or YCCK; Adobe's store inverted inks, others
