@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QString>
+
+// The crop window as the batch run uses it: shown and hidden around the run,
+// given one image at a time, polled for its state, read for its counters and
+// its recursion option. The program links the real window; tests link fakes.
+class CropWindowLink {
+public:
+    virtual ~CropWindowLink() = default;
+
+    virtual void show() = 0;
+    virtual void hide() = 0;
+    virtual bool isVisible() const = 0;
+
+    // Loads and shows one image; throws when it cannot (after showing its own box).
+    virtual void ShowImage(const QString& sourcePath, const QString& destPath) = 0;
+
+    // 0 while an image waits for the user, 2 once it is finished or left.
+    virtual int state() const = 0;
+    virtual bool recurse() const = 0;
+
+    virtual void resetCounters() = 0;
+    virtual int processed() const = 0;
+    virtual int cropped() const = 0;
+};

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+
+// One entry of a folder as the batch run sees it.
+struct FolderEntry {
+    QString name;
+    // A folder, or a link that leads to one.
+    bool isDir = false;
+};
+
+namespace FolderListing {
+
+// Every entry of `folder` except "." and "..", hidden ones included, read at
+// once and sorted with CompareNames. Empty when the folder cannot be read.
+QList<FolderEntry> Read(const QString& folder);
+
+// The order of a folder's entries: the names' UTF-8 bytes compared one by one
+// with ASCII letters folded to upper case; names equal under folding are
+// ordered by their unfolded bytes. Negative, 0 or positive like strcmp.
+int CompareNames(const QString& a, const QString& b);
+
+}  // namespace FolderListing

@@ -1,0 +1,147 @@
+#include "app/FolderWalk.h"
+
+#include <QFileInfo>
+
+#include <stdexcept>
+#include <utility>
+
+#include "app/CropWindowLink.h"
+#include "app/FolderListing.h"
+#include "app/WalkNames.h"
+
+namespace {
+
+class RunningFlag {
+public:
+    explicit RunningFlag(bool& flag) : m_flag(flag) { m_flag = true; }
+    ~RunningFlag() { m_flag = false; }
+    RunningFlag(const RunningFlag&) = delete;
+    RunningFlag& operator=(const RunningFlag&) = delete;
+
+private:
+    bool& m_flag;
+};
+
+}  // namespace
+
+FolderWalk::FolderWalk(WaitFunction wait) : m_wait(std::move(wait)) {}
+
+QString FolderWalk::Run(const QString& sourceFolder, const QString& destFolder) {
+    if (!m_crop) {
+        throw std::logic_error("FolderWalk::Run without a crop window");
+    }
+    RunningFlag running(m_bRunning);
+    m_sSourceFolder = sourceFolder;
+    m_sDestFolder = destFolder;
+    m_entered.clear();
+    m_destRealPath = QFileInfo(destFolder).canonicalFilePath();
+
+    bool stop = false;
+    if (ProcessFolder(sourceFolder, stop)) {
+        m_nPosition = 0;
+    }
+    return WalkNames::ResumeText(m_nPosition);
+}
+
+void FolderWalk::StepBack() {
+    m_nPosition = m_nPosition < 2 ? 0 : m_nPosition - 2;
+}
+
+void FolderWalk::TimerTick() {
+    if (m_crop && m_crop->state() == 2) {
+        m_bAdvance = true;
+    }
+}
+
+bool FolderWalk::mayEnter(const QString& subfolder) const {
+    const QString real = QFileInfo(subfolder).canonicalFilePath();
+    if (real.isEmpty()) {
+        return true;  // unreadable: entering it finds nothing, as for any such folder
+    }
+    // The run's own cuts are not new pictures.
+    if (!m_destRealPath.isEmpty() && real == m_destRealPath) {
+        return false;
+    }
+    return !m_entered.contains(real);
+}
+
+bool FolderWalk::ProcessFolder(const QString& folder, bool& stop) {
+    bool result = true;
+    m_lstShown.clear();
+    m_nPosition = 0;
+    const QString real = QFileInfo(folder).canonicalFilePath();
+    if (!real.isEmpty()) {
+        m_entered.insert(real);
+    }
+
+    // Read once: files written into the folder during the run are not walked.
+    const QList<FolderEntry> entries = FolderListing::Read(folder);
+    for (const FolderEntry& entry : entries) {
+        if (stop) {
+            break;
+        }
+        if (entry.isDir) {
+            const QString subfolder = WalkNames::JoinPath(folder, entry.name);
+            if (m_crop->recurse() && mayEnter(subfolder) && !ProcessFolder(subfolder, stop)) {
+                result = false;
+            }
+        } else {
+            ProcessFile(folder, entry.name, stop);
+        }
+    }
+    return result && !stop;
+}
+
+void FolderWalk::ProcessFile(const QString& folder, const QString& name, bool& stop) {
+    // Runs once for the entry, and again while a back command has left the
+    // position inside the list of images already shown.
+    do {
+        const bool replay = m_nPosition >= 0 && m_nPosition < m_lstShown.size();
+        if (replay || WalkNames::IsJpegName(name)) {
+            HandOver(folder, name, replay);
+            WaitForUser(stop);
+        }
+    } while (!stop && m_nPosition < m_lstShown.size());
+}
+
+void FolderWalk::HandOver(const QString& folder, const QString& name, bool replay) {
+    m_bAdvance = false;
+    // A replayed image keeps the folder it was shown from: after a subfolder
+    // the list may still hold that subfolder's images, and their cuts must
+    // carry its name.
+    const ShownImage image = replay ? m_lstShown[m_nPosition] : ShownImage{folder, name};
+    m_sCurrentName = image.name;
+    m_crop->show();
+    try {
+        if (m_nPosition < m_nStartFrom) {
+            m_bAdvance = true;  // passed over when resuming: nothing is loaded
+        } else {
+            m_nStartFrom = 0;
+            m_crop->ShowImage(
+                WalkNames::JoinPath(image.folder, image.name),
+                WalkNames::MakeDestPath(m_sSourceFolder, m_sDestFolder, image.folder, image.name));
+        }
+        if (!replay) {
+            m_lstShown.append(image);
+        }
+        ++m_nPosition;
+    } catch (...) {
+        // The crop window has shown its own box. A new image that fails keeps
+        // its position for the next one; a replay that fails (the file went
+        // away since) moves on, or the same replay would be tried forever.
+        m_bAdvance = true;
+        if (replay) {
+            ++m_nPosition;
+        }
+    }
+}
+
+void FolderWalk::WaitForUser(bool& stop) {
+    while (!m_bAdvance) {
+        m_wait();
+        if (!m_crop->isVisible()) {
+            stop = true;
+            break;
+        }
+    }
+}

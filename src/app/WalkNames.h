@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QString>
+
+// Naming rules of the folder batch run. Paths use "/" as separator; a folder
+// path carries no trailing separator except the root "/".
+namespace WalkNames {
+
+// True when the name's extension (from its last ".") is ".jpg" or ".jpeg",
+// ASCII letters in any case. A name that is only ".jpg" counts.
+bool IsJpegName(const QString& name);
+
+// Where the cut of `folder`/`name` goes: `destFolder`, a separator, the part of
+// `folder` below `sourceFolder` with every "/" and "\" turned into "_", then
+// "_" and `name`. All cuts land side by side in the destination folder.
+QString MakeDestPath(const QString& sourceFolder, const QString& destFolder, const QString& folder,
+                     const QString& name);
+
+// `folder` + "/" + `name`, without doubling a separator that `folder` already ends with.
+QString JoinPath(const QString& folder, const QString& name);
+
+// A chosen folder as it is kept: trailing separators removed, except that the
+// root keeps its one separator.
+QString NormaliseChosenFolder(const QString& path);
+
+// The resume number a run leaves: the position of the image that was on screen
+// when it stopped (`position` is one past it), or empty when that was the first
+// image or the walk completed.
+QString ResumeText(int position);
+
+}  // namespace WalkNames

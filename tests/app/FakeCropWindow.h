@@ -1,0 +1,91 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QSet>
+#include <QString>
+#include <QStringList>
+
+#include <deque>
+#include <functional>
+#include <stdexcept>
+
+#include "app/CropWindowLink.h"
+
+// A crop window that loads nothing. It records what it was given, fails for
+// the paths in `failing`, and answers each image with the next scripted user
+// command; `act` is called by the test's wait function.
+class FakeCropWindow : public CropWindowLink {
+public:
+    enum class Command { Skip, Crop, Back, Escape };
+
+    void show() override { m_visible = true; }
+    void hide() override { m_visible = false; }
+    bool isVisible() const override { return m_visible; }
+
+    void ShowImage(const QString& sourcePath, const QString& destPath) override {
+        m_state = 0;
+        attempts << sourcePath;
+        if (attempts.size() > 1000) {
+            // A walk that never ends: stop it through the window, as Esc would.
+            ADD_FAILURE() << "the walk does not end";
+            m_visible = false;
+            return;
+        }
+        if (failing.contains(sourcePath)) {
+            throw std::runtime_error("Can't load file " + sourcePath.toStdString());
+        }
+        shown << sourcePath;
+        dests << destPath;
+        m_waiting = true;
+    }
+    int state() const override { return m_state; }
+    bool recurse() const override { return m_recurse; }
+    void resetCounters() override { m_processed = m_cropped = 0; }
+    int processed() const override { return m_processed; }
+    int cropped() const override { return m_cropped; }
+
+    // One pass of the wait: the user answers the image on screen with the next
+    // command (Skip when the script is empty).
+    void act(const std::function<void()>& stepBack) {
+        if (!m_waiting) {
+            return;
+        }
+        m_waiting = false;
+        Command c = Command::Skip;
+        if (!script.empty()) {
+            c = script.front();
+            script.pop_front();
+        }
+        switch (c) {
+            case Command::Crop:
+                ++m_cropped;
+                [[fallthrough]];
+            case Command::Skip:
+                ++m_processed;
+                m_state = 2;
+                break;
+            case Command::Back:
+                m_state = 2;
+                stepBack();
+                break;
+            case Command::Escape:
+                m_visible = false;
+                break;
+        }
+    }
+
+    std::deque<Command> script;
+    QSet<QString> failing;
+    QStringList attempts;  // every ShowImage call
+    QStringList shown;     // the calls that loaded
+    QStringList dests;
+    bool m_recurse = false;
+
+private:
+    bool m_visible = false;
+    bool m_waiting = false;
+    int m_state = 1;
+    int m_processed = 0;
+    int m_cropped = 0;
+};

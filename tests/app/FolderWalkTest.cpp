@@ -1,0 +1,254 @@
+#include "app/FolderWalk.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QStringList>
+
+#include <functional>
+#include <initializer_list>
+
+#include "FakeCropWindow.h"
+#include "support/TempDir.h"
+
+using Command = FakeCropWindow::Command;
+
+namespace {
+
+class FolderWalkTest : public ::testing::Test {
+protected:
+    FolderWalkTest()
+        : root(QString::fromStdString(tmp.path())),
+          source(root + QStringLiteral("/src")),
+          dest(root + QStringLiteral("/out")),
+          walk([this] { wait(); }) {
+        QDir().mkpath(source);
+        QDir().mkpath(dest);
+        walk.setCropWindow(&crop);
+    }
+
+    // The main window's wait: the user acts, and the 100 ms timer looks.
+    void wait() {
+        if (++waits > 1000) {
+            ADD_FAILURE() << "the walk does not end";
+            crop.hide();
+            return;
+        }
+        if (beforeAct) {
+            beforeAct();
+        }
+        crop.act([this] { walk.StepBack(); });
+        walk.TimerTick();
+    }
+
+    void files(const QString& folder, std::initializer_list<const char*> names) {
+        QDir().mkpath(folder);
+        for (const char* name : names) {
+            QFile f(folder + QLatin1Char('/') + QString::fromUtf8(name));
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        }
+    }
+
+    QString run() {
+        crop.resetCounters();
+        const QString resume = walk.Run(source, dest);
+        crop.hide();
+        return resume;
+    }
+
+    // The names (below the source folder) of what was shown.
+    QStringList shownNames() const {
+        QStringList result;
+        for (const QString& p : crop.shown) {
+            result << p.mid(source.size() + 1);
+        }
+        return result;
+    }
+
+    pictavo::test::TempDir tmp;
+    QString root;
+    QString source;
+    QString dest;
+    FakeCropWindow crop;
+    FolderWalk walk;
+    int waits = 0;
+    std::function<void()> beforeAct;
+};
+
+QStringList list(std::initializer_list<const char*> names) {
+    QStringList result;
+    for (const char* n : names) {
+        result << QString::fromUtf8(n);
+    }
+    return result;
+}
+
+}  // namespace
+
+TEST_F(FolderWalkTest, ShowsJpegFilesInNameOrderAndNamesTheirCuts) {
+    files(source, {"d.jpeg", "B.JPG", "a.jpg", "c.png", "noext", ".e.jpg", "f.Jpeg"});
+    files(source + QStringLiteral("/c_sub"), {"x.jpg"});
+    EXPECT_EQ(run(), QString());
+    EXPECT_EQ(shownNames(), list({".e.jpg", "a.jpg", "B.JPG", "d.jpeg", "f.Jpeg"}));
+    EXPECT_EQ(crop.dests.first(), dest + QStringLiteral("/_.e.jpg"));
+    EXPECT_EQ(crop.processed(), 5);
+    EXPECT_EQ(walk.position(), 0);
+}
+
+TEST_F(FolderWalkTest, RecursionWalksASubfolderWhereItComesInTheOrder) {
+    files(source, {"a.jpg", "c.png", "d.jpg"});
+    files(source + QStringLiteral("/c_sub"), {"y.jpg", "x.JPG"});
+    files(source + QStringLiteral("/c_sub/deep"), {"z.jpg"});
+    crop.m_recurse = true;
+    EXPECT_EQ(run(), QString());
+    EXPECT_EQ(shownNames(),
+              list({"a.jpg", "c_sub/deep/z.jpg", "c_sub/x.JPG", "c_sub/y.jpg", "d.jpg"}));
+    EXPECT_EQ(
+        crop.dests,
+        QStringList({dest + QStringLiteral("/_a.jpg"), dest + QStringLiteral("/c_sub_deep_z.jpg"),
+                     dest + QStringLiteral("/c_sub_x.JPG"), dest + QStringLiteral("/c_sub_y.jpg"),
+                     dest + QStringLiteral("/_d.jpg")}));
+}
+
+TEST_F(FolderWalkTest, StoppingOnTheThirdImageResumesThereNextTime) {
+    files(source, {"1.jpg", "2.jpg", "3.jpg", "4.jpg"});
+    crop.script = {Command::Crop, Command::Skip, Command::Escape};
+    EXPECT_EQ(run(), QStringLiteral("2"));
+    EXPECT_EQ(crop.processed(), 2);
+    EXPECT_EQ(crop.cropped(), 1);
+
+    // The next run passes over the first two without loading them.
+    crop.shown.clear();
+    crop.attempts.clear();
+    walk.setStartFrom(2);
+    EXPECT_EQ(run(), QString());
+    EXPECT_EQ(shownNames(), list({"3.jpg", "4.jpg"}));
+    EXPECT_EQ(crop.attempts.size(), 2);
+    EXPECT_EQ(crop.processed(), 2);
+    EXPECT_EQ(walk.startFrom(), 0);
+}
+
+TEST_F(FolderWalkTest, StoppingOnTheFirstImageLeavesNoResumeNumber) {
+    files(source, {"1.jpg", "2.jpg"});
+    crop.script = {Command::Escape};
+    EXPECT_EQ(run(), QString());
+    EXPECT_EQ(crop.processed(), 0);
+}
+
+TEST_F(FolderWalkTest, ResumeNumberBeyondTheEndPassesOverEverything) {
+    files(source, {"1.jpg", "2.jpg", "3.jpg"});
+    walk.setStartFrom(7);
+    EXPECT_EQ(run(), QString());
+    EXPECT_TRUE(crop.attempts.isEmpty());
+    EXPECT_EQ(crop.processed(), 0);
+    EXPECT_EQ(waits, 0);
+}
+
+TEST_F(FolderWalkTest, BackOnTheThirdImageShowsTheSecondThenGoesOn) {
+    files(source, {"1.jpg", "2.jpg", "3.jpg", "4.jpg"});
+    crop.script = {Command::Skip, Command::Skip, Command::Back};
+    EXPECT_EQ(run(), QString());
+    EXPECT_EQ(shownNames(), list({"1.jpg", "2.jpg", "3.jpg", "2.jpg", "3.jpg", "4.jpg"}));
+    // The back command counts nothing.
+    EXPECT_EQ(crop.processed(), 5);
+}
+
+TEST_F(FolderWalkTest, BackOnTheFirstImageShowsItAgain) {
+    files(source, {"1.jpg", "2.jpg"});
+    crop.script = {Command::Back, Command::Back, Command::Skip, Command::Back};
+    EXPECT_EQ(run(), QString());
+    EXPECT_EQ(shownNames(), list({"1.jpg", "1.jpg", "1.jpg", "2.jpg", "1.jpg", "2.jpg"}));
+}
+
+TEST_F(FolderWalkTest, StoppingDuringAReplayLeavesThePositionOfTheReplayedImage) {
+    files(source, {"1.jpg", "2.jpg", "3.jpg", "4.jpg"});
+    crop.script = {Command::Skip, Command::Skip, Command::Back, Command::Escape};
+    EXPECT_EQ(run(), QStringLiteral("1"));
+    EXPECT_EQ(shownNames(), list({"1.jpg", "2.jpg", "3.jpg", "2.jpg"}));
+}
+
+TEST_F(FolderWalkTest, AFailingLoadDoesNotTakeAPosition) {
+    files(source, {"a.jpg", "b.jpg", "c.jpg", "d.jpg"});
+    crop.failing = {source + QStringLiteral("/b.jpg")};
+    crop.script = {Command::Skip, Command::Escape};
+    // c.jpg takes the position b.jpg would have had: resume number 1.
+    EXPECT_EQ(run(), QStringLiteral("1"));
+    EXPECT_EQ(crop.attempts,
+              QStringList({source + QStringLiteral("/a.jpg"), source + QStringLiteral("/b.jpg"),
+                           source + QStringLiteral("/c.jpg")}));
+    EXPECT_EQ(crop.processed(), 1);
+
+    // The next run passes over a.jpg only; b.jpg is tried again, then c.jpg.
+    crop.attempts.clear();
+    walk.setStartFrom(1);
+    run();
+    EXPECT_EQ(crop.attempts.first(), source + QStringLiteral("/b.jpg"));
+    EXPECT_EQ(crop.shown.mid(crop.shown.size() - 2),
+              QStringList({source + QStringLiteral("/c.jpg"), source + QStringLiteral("/d.jpg")}));
+}
+
+TEST_F(FolderWalkTest, AReplayThatCannotBeLoadedMovesOn) {
+    files(source, {"1.jpg", "2.jpg", "3.jpg", "4.jpg"});
+    const QString second = source + QStringLiteral("/2.jpg");
+    // 2.jpg goes away once it was shown; the back command on 3.jpg asks for it again.
+    beforeAct = [&] {
+        if (crop.shown.contains(second)) {
+            crop.failing.insert(second);
+        }
+    };
+    crop.script = {Command::Skip, Command::Skip, Command::Back};
+    EXPECT_EQ(run(), QString());
+    EXPECT_EQ(shownNames(), list({"1.jpg", "2.jpg", "3.jpg", "3.jpg", "4.jpg"}));
+    EXPECT_EQ(crop.attempts.count(second), 2);
+}
+
+TEST_F(FolderWalkTest, AReplayAfterASubfolderKeepsTheSubfoldersCutName) {
+    files(source, {"z.jpg"});
+    files(source + QStringLiteral("/sub"), {"x.jpg"});
+    crop.m_recurse = true;
+    crop.script = {Command::Skip, Command::Back};
+    run();
+    EXPECT_EQ(shownNames(), list({"sub/x.jpg", "z.jpg", "sub/x.jpg", "z.jpg"}));
+    EXPECT_EQ(crop.dests[2], dest + QStringLiteral("/sub_x.jpg"));
+}
+
+TEST_F(FolderWalkTest, ALinkBackIntoTheTreeIsNotFollowed) {
+    files(source, {"a.jpg"});
+    files(source + QStringLiteral("/sub"), {"b.jpg"});
+    ASSERT_TRUE(QFile::link(source, source + QStringLiteral("/sub/loop")));
+    ASSERT_TRUE(QFile::link(source + QStringLiteral("/sub"), source + QStringLiteral("/twin")));
+    crop.m_recurse = true;
+    EXPECT_EQ(run(), QString());
+    EXPECT_EQ(shownNames(), list({"a.jpg", "sub/b.jpg"}));
+}
+
+TEST_F(FolderWalkTest, TheDestinationInsideTheSourceIsNotWalked) {
+    dest = source + QStringLiteral("/cuts");
+    files(source, {"a.jpg"});
+    files(dest, {"_a.jpg"});
+    files(source + QStringLiteral("/other"), {"b.jpg"});
+    crop.m_recurse = true;
+    EXPECT_EQ(run(), QString());
+    EXPECT_EQ(shownNames(), list({"a.jpg", "other/b.jpg"}));
+}
+
+TEST_F(FolderWalkTest, HidingTheCropWindowStopsEveryLevel) {
+    files(source + QStringLiteral("/a"), {"1.jpg", "2.jpg"});
+    files(source, {"b.jpg"});
+    crop.m_recurse = true;
+    crop.script = {Command::Skip, Command::Escape};
+    EXPECT_EQ(run(), QStringLiteral("1"));
+    EXPECT_EQ(shownNames(), list({"a/1.jpg", "a/2.jpg"}));
+    EXPECT_FALSE(walk.running());
+}
+
+TEST_F(FolderWalkTest, AFolderWithoutJpegFilesNeverShowsTheCropWindow) {
+    files(source, {"a.png", "b.txt"});
+    EXPECT_EQ(run(), QString());
+    EXPECT_TRUE(crop.attempts.isEmpty());
+    EXPECT_EQ(waits, 0);
+    // A missing source folder walks nothing either.
+    source += QStringLiteral("/missing");
+    EXPECT_EQ(run(), QString());
+}
