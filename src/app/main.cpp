@@ -1,6 +1,25 @@
 #include "app/PictavoApplication.h"
+#include "app/TfrmFolderMan.h"
+#include "app/TfrmImageLink.h"
+#include "crop/TfrmImage.h"
 
+// The composition root: creates the windows, hidden, in their order, wires
+// them to each other and runs the message loop, which shows the main window.
 int main(int argc, char* argv[]) {
     PictavoApplication app(argc, argv);
-    return 0;
+    // The help file is set here once help exists.
+
+    TfrmFolderMan frmFolderMan;
+    // The splash window is created here: its timer counts from now.
+    TfrmImage frmImage;
+    // The adjustment toolbar is created here.
+
+    TfrmImageLink cropLink(frmImage);
+    frmFolderMan.setCropWindow(&cropLink);
+    frmImage.setStepBack([&frmFolderMan] { frmFolderMan.StepBack(); });
+
+    frmFolderMan.show();
+    const int result = app.exec();
+    frmFolderMan.setCropWindow(nullptr);  // the link goes before the main window
+    return result;
 }

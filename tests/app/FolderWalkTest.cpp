@@ -28,6 +28,8 @@ protected:
         walk.setCropWindow(&crop);
     }
 
+    void TearDown() override { EXPECT_FALSE(crop.endless) << "the walk does not end"; }
+
     // The main window's wait: the user acts, and the 100 ms timer looks.
     void wait() {
         if (++waits > 1000) {

@@ -1,0 +1,52 @@
+#include "app/LinkLabel.h"
+
+#include <QMouseEvent>
+
+const QColor LinkLabel::kNormalColour(0, 0, 255);
+const QColor LinkLabel::kHoverColour(0, 0, 128);
+
+LinkLabel::LinkLabel(const QString& text, int pixelSize, QWidget* parent) : QLabel(text, parent) {
+    setTextFormat(Qt::PlainText);
+    QFont f(QStringLiteral("Verdana"));
+    f.setPixelSize(pixelSize);
+    f.setUnderline(true);
+    setFont(f);
+    setCursor(Qt::PointingHandCursor);
+    setTextColour(kNormalColour);
+}
+
+QColor LinkLabel::textColour() const {
+    return palette().color(QPalette::WindowText);
+}
+
+void LinkLabel::setTextColour(const QColor& colour) {
+    QPalette p = palette();
+    p.setColor(QPalette::WindowText, colour);
+    setPalette(p);
+}
+
+void LinkLabel::enterEvent(QEnterEvent* event) {
+    setTextColour(kHoverColour);
+    QLabel::enterEvent(event);
+}
+
+void LinkLabel::leaveEvent(QEvent* event) {
+    setTextColour(kNormalColour);
+    QLabel::leaveEvent(event);
+}
+
+void LinkLabel::mousePressEvent(QMouseEvent* event) {
+    m_bPressed = event->button() == Qt::LeftButton;
+    event->accept();
+}
+
+// A click is a left press and release on the label, as with a button.
+void LinkLabel::mouseReleaseEvent(QMouseEvent* event) {
+    const bool click = m_bPressed && event->button() == Qt::LeftButton &&
+                       rect().contains(event->position().toPoint());
+    m_bPressed = false;
+    event->accept();
+    if (click) {
+        emit clicked();
+    }
+}

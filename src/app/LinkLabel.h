@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QLabel>
+
+// A label that acts as a link: underlined, blue, hand cursor; navy while the
+// mouse is over it; a left click emits clicked().
+class LinkLabel : public QLabel {
+    Q_OBJECT
+public:
+    static const QColor kNormalColour;  // RGB (0, 0, 255)
+    static const QColor kHoverColour;   // RGB (0, 0, 128)
+
+    LinkLabel(const QString& text, int pixelSize, QWidget* parent = nullptr);
+
+    QColor textColour() const;
+
+signals:
+    void clicked();
+
+protected:
+    void enterEvent(QEnterEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    void setTextColour(const QColor& colour);
+
+    bool m_bPressed = false;
+};

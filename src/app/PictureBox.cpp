@@ -1,0 +1,29 @@
+#include "app/PictureBox.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+
+PictureBox::PictureBox(const QString& svgResource, QWidget* parent)
+    : QWidget(parent), m_renderer(svgResource) {}
+
+void PictureBox::paintEvent(QPaintEvent* /*event*/) {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    m_renderer.render(&painter, QRectF(rect()));
+}
+
+void PictureBox::mousePressEvent(QMouseEvent* event) {
+    m_bPressed = event->button() == Qt::LeftButton;
+    event->accept();
+    emit pressed(event->button());
+}
+
+void PictureBox::mouseReleaseEvent(QMouseEvent* event) {
+    const bool click = m_bPressed && event->button() == Qt::LeftButton &&
+                       rect().contains(event->position().toPoint());
+    m_bPressed = false;
+    event->accept();
+    if (click) {
+        emit clicked();
+    }
+}

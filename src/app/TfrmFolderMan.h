@@ -1,0 +1,125 @@
+#pragma once
+
+#include <QString>
+#include <QTimer>
+#include <QUrl>
+#include <QWidget>
+
+#include <functional>
+
+#include "app/FolderWalk.h"
+#include "settings/MessageList.h"
+
+class CropWindowLink;
+class LinkLabel;
+class PictureBox;
+class QLabel;
+class QLineEdit;
+class QStatusBar;
+class QToolButton;
+class ShadowLabel;
+
+// The main window: the three steps (source folder, destination folder, start),
+// the resume point, the links, and the status bar with the last run's summary.
+// It owns the folder batch run.
+class TfrmFolderMan : public QWidget {
+    Q_OBJECT
+public:
+    // Home page of the maker; OpenWebPage appends a path to it.
+    static const char* const kMakerWebSite;
+
+    explicit TfrmFolderMan(QWidget* parent = nullptr);
+    ~TfrmFolderMan() override;
+
+    // The crop window that runs show pictures in.
+    void setCropWindow(CropWindowLink* crop);
+
+    // The crop window's back command.
+    void StepBack();
+
+    // Sets the resume point from a decimal text, or clears it with an empty
+    // one. A text that is no integer is shown, then rejected with an error.
+    void SetLastProcessed(const QString& text);
+    // Shows both folders and a check mark for each that exists now.
+    void UpdateFolders();
+    // Opens `path` on the maker's web site; throws when nothing opened it.
+    void OpenWebPage(const QString& path);
+
+    // How web addresses are opened (the desktop's browser unless replaced).
+    void setUrlOpener(std::function<bool(const QUrl&)> opener) { m_openUrl = std::move(opener); }
+
+    const QString& sourceFolder() const { return m_sSourceFolder; }
+    const QString& destFolder() const { return m_sDestFolder; }
+    int startFrom() const { return m_walk.startFrom(); }
+    bool running() const { return m_walk.running(); }
+    QString statusText(int panel) const;
+
+    MessageList m_strhMessagesFM;
+
+protected:
+    bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void createControls();
+    void connectHandlers();
+    // Runs an event handler; an error leaving it goes to the standard error box.
+    void handle(const std::function<void()>& handler);
+
+    void FormShow();
+    void LoadOptions();
+    void FormCloseQuery();
+    void FormClose();
+    void FormKeyUp(int key);
+    void m_lblSourceFolderClick();
+    void m_lblDistFolderClick();
+    void m_btnStartClick();
+    void m_btnOptionsClick();
+    void m_lblAboutClick();
+    void m_lblMoreInfoClick();
+    void m_imgGlobeMouseDown(Qt::MouseButton button);
+    void m_imgClearBtnClick();
+    void m_tmMainTimer();
+
+    // The folder dialog with message `messageIndex` as its title, preselecting
+    // `folder` when it exists. Returns the chosen folder, or empty on cancel.
+    QString BrowseForFolder(int messageIndex, const QString& folder);
+
+    QString m_sSourceFolder;
+    QString m_sDestFolder;
+
+    CropWindowLink* m_crop = nullptr;
+    FolderWalk m_walk;
+    QTimer m_tmMain;
+    std::function<bool(const QUrl&)> m_openUrl;
+    bool m_bShown = false;
+    // Escape closes the window on release only when it was also pressed here,
+    // not when its press closed a dialog or the crop window.
+    bool m_bEscapePressed = false;
+
+    QLabel* m_lblInfo = nullptr;
+    PictureBox* m_imgLogo = nullptr;
+    LinkLabel* m_lblMoreInfo = nullptr;
+    LinkLabel* m_lblAbout = nullptr;
+    ShadowLabel* m_lblTitleStart = nullptr;
+    QLabel* m_lbl1 = nullptr;
+    QLabel* m_lbl2 = nullptr;
+    QLabel* m_lbl3 = nullptr;
+    PictureBox* m_imgCheck1 = nullptr;
+    PictureBox* m_imgCheck2 = nullptr;
+    LinkLabel* m_lblSourceFolder = nullptr;
+    LinkLabel* m_lblDistFolder = nullptr;
+    LinkLabel* m_lblStart = nullptr;
+    QLineEdit* m_edSource = nullptr;
+    QLineEdit* m_edDest = nullptr;
+    QLabel* m_lblStartFrom = nullptr;
+    QLabel* m_lblLastProcessed = nullptr;
+    PictureBox* m_imgClearBtn = nullptr;
+    PictureBox* m_imgGlobe = nullptr;
+    QToolButton* m_btnOptions = nullptr;
+    QStatusBar* m_sb = nullptr;
+    QLabel* m_sbPanel0 = nullptr;
+    QLabel* m_sbPanel1 = nullptr;
+};

@@ -1,0 +1,44 @@
+#include "app/TfrmImageLink.h"
+
+#include "crop/TfrmImage.h"
+
+void TfrmImageLink::show() {
+    if (!m_window.isVisible()) {
+        m_window.show();
+        m_window.raise();
+        m_window.activateWindow();
+    }
+}
+
+void TfrmImageLink::hide() {
+    m_window.hide();
+}
+
+bool TfrmImageLink::isVisible() const {
+    return m_window.isVisible();
+}
+
+void TfrmImageLink::ShowImage(const QString& sourcePath, const QString& destPath) {
+    m_window.ShowImage(sourcePath, destPath);
+}
+
+int TfrmImageLink::state() const {
+    return m_window.m_nState;
+}
+
+bool TfrmImageLink::recurse() const {
+    return m_window.m_bRecurse;
+}
+
+void TfrmImageLink::resetCounters() {
+    m_window.m_nProcessed = 0;
+    m_window.m_nCropped = 0;
+}
+
+int TfrmImageLink::processed() const {
+    return m_window.m_nProcessed;
+}
+
+int TfrmImageLink::cropped() const {
+    return m_window.m_nCropped;
+}
