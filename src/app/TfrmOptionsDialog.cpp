@@ -1,0 +1,172 @@
+#include "app/TfrmOptionsDialog.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QFrame>
+#include <QLabel>
+#include <QPushButton>
+
+#include <memory>
+
+#include "app/ErrorBox.h"
+#include "app/QualitySlider.h"
+#include "app/RatioEdit.h"
+#include "crop/TfrmImage.h"
+#include "settings/TFormStorage.h"
+
+namespace {
+
+const QString kKeyPath = QStringLiteral("Software\\Vornholt\\Pictavo2");
+
+QFont verdana(int points) {
+    QFont font(QStringLiteral("Verdana"));
+    font.setPointSize(points);
+    return font;
+}
+
+template <typename W>
+W* place(W* widget, const char* name, int left, int top, int width, int height) {
+    widget->setObjectName(QLatin1String(name));
+    widget->setGeometry(left, top, width, height);
+    return widget;
+}
+
+QLabel* label(QWidget* parent, const char* name, const QString& text, int left, int top, int width,
+              int height) {
+    auto* l = place(new QLabel(text, parent), name, left, top, width, height);
+    l->setFont(verdana(10));
+    return l;
+}
+
+// A check box with its text left of the box.
+QCheckBox* checkBox(QWidget* parent, const char* name, const QString& text, int top) {
+    auto* box = place(new QCheckBox(text, parent), name, 16, top, 329, 17);
+    box->setLayoutDirection(Qt::RightToLeft);
+    box->setFont(verdana(10));
+    return box;
+}
+
+QPushButton* flatButton(QWidget* parent, const char* name, const QString& text, int left) {
+    auto* button = place(new QPushButton(text, parent), name, left, 160, 73, 25);
+    button->setFlat(true);
+    button->setAutoDefault(false);
+    button->setFont(verdana(10));
+    return button;
+}
+
+}  // namespace
+
+TfrmOptionsDialog::TfrmOptionsDialog(TfrmImage* image, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::MSWindowsFixedSizeDialogHint),
+      m_image(image) {
+    setFixedSize(440, 192);
+    move(389, 239);
+    QPalette colours = palette();
+    colours.setColor(QPalette::Window, Qt::white);
+    setPalette(colours);
+    setAutoFillBackground(true);
+    QFont font(QStringLiteral("MS Sans Serif"));
+    font.setPointSize(8);
+    setFont(font);
+
+    m_Bevel = place(new QFrame(this), "m_Bevel", 8, 8, 425, 137);
+    m_Bevel->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    m_lblRatio =
+        label(this, "m_lblRatio",
+              QStringLiteral("Cropping frame ratio (must be greater than 1,3):"), 16, 16, 324, 16);
+    m_edRatio = place(new RatioEdit(this), "m_edRatio", 344, 16, 81, 18);
+    m_edRatio->setFont(verdana(8));
+    m_edRatio->setValue(1.5L);
+    m_btnRecurseDirs =
+        checkBox(this, "m_btnRecurseDirs", QStringLiteral("Recurse into subdirectories"), 48);
+    m_lblCompressionQ = label(this, "m_lblCompressionQ",
+                              QStringLiteral("Saved images compression quality:"), 18, 80, 232, 16);
+    m_nCompressionQ = place(new QualitySlider(this), "m_nCompressionQ", 256, 72, 113, 32);
+    m_nCompressionQ->setValue(100);
+    m_lblBestCompression =
+        label(this, "m_lblBestCompression", QStringLiteral("Best"), 373, 80, 29, 16);
+    m_chbOverwriteConfirm =
+        checkBox(this, "m_chbOverwriteConfirm", QStringLiteral("Confirm operations"), 112);
+    m_chbOverwriteConfirm->setChecked(true);
+    m_btnApply = flatButton(this, "m_btnApply", QStringLiteral("Apply"), 143);
+    m_btnCancel = flatButton(this, "m_btnCancel", QStringLiteral("Cancel"), 224);
+    m_lblDialogCaption = place(new QLabel(QStringLiteral("Pictavo Options"), this),
+                               "m_lblDialogCaption", 32, 168, 118, 13);
+    m_lblDialogCaption->hide();
+    m_Bevel->lower();
+
+    connect(m_btnApply, &QPushButton::clicked, this,
+            [this] { ErrorBox::guard([this] { m_btnApplyClick(); }, this); });
+    connect(m_btnCancel, &QPushButton::clicked, this, [this] { m_btnCancelClick(); });
+
+    fsLang = new TFormStorage(this);
+    fsLang->setIniFileName(kKeyPath);
+    fsLang->setIniSection(QStringLiteral("Language"));
+    fsLang->setRegistryRoot(pictavo::RegRoot::LocalMachine);
+    fsLang->setStoredProps(
+        {QStringLiteral("m_lblDialogCaption.Caption"), QStringLiteral("m_lblRatio.Caption"),
+         QStringLiteral("m_lblCompressionQ.Caption"),
+         QStringLiteral("m_lblBestCompression.Caption"),
+         QStringLiteral("m_chbOverwriteConfirm.Caption"), QStringLiteral("m_btnApply.Caption"),
+         QStringLiteral("m_btnRecurseDirs.Caption"), QStringLiteral("m_btnCancel.Caption")});
+    fsMain = new TFormStorage(this);
+    fsMain->setIniFileName(kKeyPath);
+    fsMain->setIniSection(QStringLiteral("Options"));
+    fsMain->setActive(false);
+    fsMain->setStoredProps(
+        {QStringLiteral("m_nCompressionQ.Value"), QStringLiteral("m_chbOverwriteConfirm.Checked"),
+         QStringLiteral("m_edRatio.Value"), QStringLiteral("m_btnRecurseDirs.Checked")});
+}
+
+TfrmOptionsDialog::~TfrmOptionsDialog() {
+    TFormStorage::windowDestroying(this);
+}
+
+void TfrmOptionsDialog::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    ErrorBox::guard([this] { FormShow(); }, this);
+}
+
+void TfrmOptionsDialog::FormShow() {
+    // After the Language texts, so that a translated caption reaches the title.
+    setWindowTitle(m_lblDialogCaption->text());
+    RestoreOptions();
+}
+
+void TfrmOptionsDialog::RestoreOptions() {
+    fsMain->RestoreStoredState();
+}
+
+void TfrmOptionsDialog::ApplyOptions() {
+    m_image->SetQuality(m_nCompressionQ->value());
+    m_image->m_bConfirm = m_chbOverwriteConfirm->isChecked();
+    m_image->SetRatio(m_edRatio->value());
+    m_image->m_bRecurse = m_btnRecurseDirs->isChecked();
+}
+
+void TfrmOptionsDialog::m_btnApplyClick() {
+    ApplyOptions();
+    fsMain->SaveStoredState();
+    done(QDialog::Accepted);
+}
+
+void TfrmOptionsDialog::m_btnCancelClick() {
+    done(QDialog::Rejected);
+}
+
+void TfrmOptionsDialog::done(int result) {
+    setResult(result);
+    // Through close(), not hide(): the form storages save on close.
+    close();
+}
+
+void TfrmOptionsDialog::closeEvent(QCloseEvent* event) {
+    event->accept();
+}
+
+void TfrmOptionsDialog::LoadOptions(TfrmImage* image) {
+    const std::unique_ptr<TfrmOptionsDialog> dialog = std::make_unique<TfrmOptionsDialog>(image);
+    dialog->RestoreOptions();
+    dialog->ApplyOptions();
+}

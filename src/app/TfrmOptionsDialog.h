@@ -1,0 +1,63 @@
+#pragma once
+
+#include <QDialog>
+
+class QCheckBox;
+class QFrame;
+class QLabel;
+class QPushButton;
+class QualitySlider;
+class RatioEdit;
+class TFormStorage;
+class TfrmImage;
+
+// The options dialog: shows the four program options, validates them and
+// pushes them into the crop window, which holds the values in force. Used
+// modally from the main window's options button, and hidden at start-up to
+// load the stored options (LoadOptions).
+class TfrmOptionsDialog : public QDialog {
+    Q_OBJECT
+public:
+    explicit TfrmOptionsDialog(TfrmImage* image, QWidget* parent = nullptr);
+    ~TfrmOptionsDialog() override;
+
+    // Reads the stored options (and placement) into the controls.
+    void RestoreOptions();
+    // Pushes the controls' values into the crop window, in the order quality,
+    // confirm, ratio, recurse; an error of a setter ends it there.
+    void ApplyOptions();
+
+    // Start-up: a dialog that is never shown reads the stored options and
+    // pushes them into `image`. Errors propagate; the dialog is released in
+    // every case.
+    static void LoadOptions(TfrmImage* image);
+
+    // Apply and Cancel close the dialog; so does any other way of ending it,
+    // so that its Language texts are written back.
+    void done(int result) override;
+
+    QLabel* m_lblRatio;
+    RatioEdit* m_edRatio;
+    QCheckBox* m_btnRecurseDirs;
+    QLabel* m_lblCompressionQ;
+    QualitySlider* m_nCompressionQ;
+    QLabel* m_lblBestCompression;
+    QCheckBox* m_chbOverwriteConfirm;
+    QPushButton* m_btnApply;
+    QPushButton* m_btnCancel;
+    QLabel* m_lblDialogCaption;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void FormShow();
+    void m_btnApplyClick();
+    void m_btnCancelClick();
+
+    TfrmImage* m_image;
+    QFrame* m_Bevel;
+    TFormStorage* fsLang;
+    TFormStorage* fsMain;
+};
