@@ -1,0 +1,212 @@
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTest>
+#include <QTimer>
+
+#include <functional>
+#include <memory>
+
+#include "app/CropWindowLink.h"
+#include "app/TfrmFolderMan.h"
+#include "app/TfrmImageLink.h"
+#include "crop/TNOEraseBackgroundImage.h"
+#include "crop/TfrmImage.h"
+#include "support/JpegFixtures.h"
+#include "support/ModalAnswerer.h"
+#include "support/QtTestMain.h"
+#include "support/TempDir.h"
+
+namespace {
+
+// The real crop window, with a record of what the run asked it to load.
+class RecordingLink : public CropWindowLink {
+public:
+    explicit RecordingLink(TfrmImage& window) : m_link(window) {}
+
+    void show() override { m_link.show(); }
+    void hide() override { m_link.hide(); }
+    bool isVisible() const override { return m_link.isVisible(); }
+    void ShowImage(const QString& sourcePath, const QString& destPath) override {
+        attempts << sourcePath;
+        m_link.ShowImage(sourcePath, destPath);
+        loaded << sourcePath;
+    }
+    int state() const override { return m_link.state(); }
+    bool recurse() const override { return m_link.recurse(); }
+    void resetCounters() override { m_link.resetCounters(); }
+    int processed() const override { return m_link.processed(); }
+    int cropped() const override { return m_link.cropped(); }
+
+    QStringList attempts;
+    QStringList loaded;
+
+private:
+    TfrmImageLink m_link;
+};
+
+using Action = std::function<void(TfrmImage&)>;
+
+Action key(Qt::Key k) {
+    return [k](TfrmImage& w) { QTest::keyClick(&w, k); };
+}
+
+Action leftClickOnThePicture() {
+    return [](TfrmImage& w) {
+        auto* view = w.findChild<TNOEraseBackgroundImage*>();
+        QTest::mouseClick(view, Qt::LeftButton, Qt::NoModifier, view->rect().center());
+    };
+}
+
+Action rightClick() {
+    return [](TfrmImage& w) {
+        QTest::mouseClick(&w, Qt::RightButton, Qt::NoModifier, w.rect().center());
+    };
+}
+
+}  // namespace
+
+// Whole runs: the main window, the real crop window and real JPEG files,
+// driven with key and mouse events as a user would.
+class BatchRunTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void skipBackAndLeaveThenResume();
+    void aCutFromASubfolderCarriesItsName();
+
+private:
+    QString file(const QString& name) const { return m_source + QLatin1Char('/') + name; }
+    // Starts a run and answers each loaded picture with the next action.
+    void run(const QList<Action>& actions) {
+        qsizetype answered = 0;
+        QTimer user;
+        user.setInterval(10);
+        connect(&user, &QTimer::timeout, this, [&] {
+            if (!m_image->isVisible() || QApplication::activeModalWidget() ||
+                m_link->loaded.size() == answered || m_image->m_nState != 0) {
+                return;
+            }
+            answered = m_link->loaded.size();
+            if (answered <= actions.size()) {
+                actions[answered - 1](*m_image);
+            } else {
+                QTest::keyClick(m_image.get(), Qt::Key_Escape);  // more than the test expects
+            }
+        });
+        user.start();
+        QTest::mouseClick(m_window->findChild<QWidget*>(QStringLiteral("m_lblStart")),
+                          Qt::LeftButton, Qt::NoModifier, QPoint(3, 3));
+    }
+
+    std::unique_ptr<pictavo::test::TempDir> m_tmp;
+    QString m_source;
+    QString m_dest;
+    std::unique_ptr<TfrmFolderMan> m_window;
+    std::unique_ptr<TfrmImage> m_image;
+    std::unique_ptr<RecordingLink> m_link;
+};
+
+void BatchRunTest::init() {
+    m_tmp = std::make_unique<pictavo::test::TempDir>();
+    m_source = QString::fromStdString(m_tmp->file("photos"));
+    m_dest = QString::fromStdString(m_tmp->file("prints"));
+    QDir().mkpath(m_source);
+    QDir().mkpath(m_dest);
+
+    m_window = std::make_unique<TfrmFolderMan>();
+    m_image = std::make_unique<TfrmImage>();
+    m_link = std::make_unique<RecordingLink>(*m_image);
+    m_window->setCropWindow(m_link.get());
+    m_image->setStepBack([this] { m_window->StepBack(); });
+
+    m_window->findChild<QLineEdit*>(QStringLiteral("m_edSource"))->setText(m_source);
+    m_window->findChild<QLineEdit*>(QStringLiteral("m_edDest"))->setText(m_dest);
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+}
+
+void BatchRunTest::cleanup() {
+    m_window->setCropWindow(nullptr);
+    m_link.reset();
+    m_image.reset();
+    m_window.reset();
+    m_tmp.reset();
+}
+
+void BatchRunTest::skipBackAndLeaveThenResume() {
+    pictavo::test::JpegFixtureOptions options;
+    options.width = 96;
+    options.height = 64;
+    for (const char* name : {"a.jpg", "b.JPG", "d.jpeg", "e.jpg"}) {
+        pictavo::test::writeJpegFixture(m_source.toStdString(), name, options);
+    }
+    QFile corrupt(file(QStringLiteral("c.jpg")));
+    QVERIFY(corrupt.open(QIODevice::WriteOnly));
+    corrupt.write("this is no JPEG file");
+    corrupt.close();
+    QFile other(file(QStringLiteral("notes.txt")));
+    QVERIFY(other.open(QIODevice::WriteOnly));
+    other.close();
+
+    ModalAnswerer answerer;  // answers the load error box with OK
+    // a: Space; b: Page Down; c cannot be loaded; d: right click; e: Backspace
+    // shows d again; there Page Up shows b; Space goes on through d and e
+    // again; Esc on e.
+    run({key(Qt::Key_Space), key(Qt::Key_PageDown), rightClick(), key(Qt::Key_Backspace),
+         key(Qt::Key_PageUp), key(Qt::Key_Space), key(Qt::Key_Space), key(Qt::Key_Escape)});
+
+    const QString a = file(QStringLiteral("a.jpg"));
+    const QString b = file(QStringLiteral("b.JPG"));
+    const QString c = file(QStringLiteral("c.jpg"));
+    const QString d = file(QStringLiteral("d.jpeg"));
+    const QString e = file(QStringLiteral("e.jpg"));
+    QCOMPARE(m_link->loaded, QStringList({a, b, d, e, d, b, d, e}));
+    QCOMPARE(m_link->attempts.count(c), 1);
+    QCOMPARE(answerer.seen().size(), 1);
+    QCOMPARE(answerer.seen()[0].text, QStringLiteral("Can't load file ") + c);
+    QCOMPARE(answerer.seen()[0].icon, QMessageBox::Critical);
+
+    QVERIFY(!m_image->isVisible());
+    QVERIFY(!m_window->running());
+    QCOMPARE(m_window->statusText(1), QStringLiteral("5 images processed, 0 images cropped."));
+    // Stopped on e, the fourth picture that loaded: the resume number is 3.
+    QCOMPARE(m_window->findChild<QLabel*>(QStringLiteral("m_lblLastProcessed"))->text(),
+             QStringLiteral("3"));
+    QVERIFY(!m_window->findChild<QWidget*>(QStringLiteral("m_lblStartFrom"))->isHidden());
+    QVERIFY(QDir(m_dest).isEmpty());  // skipping writes nothing
+
+    // The next run passes over a, b and d without loading them and begins with e.
+    QVERIFY(QFile::remove(c));
+    m_link->loaded.clear();
+    m_link->attempts.clear();
+    run({key(Qt::Key_Space)});
+    QCOMPARE(m_link->attempts, QStringList({e}));
+    QCOMPARE(m_window->statusText(1), QStringLiteral("1 images processed, 0 images cropped."));
+    QCOMPARE(m_window->findChild<QLabel*>(QStringLiteral("m_lblLastProcessed"))->text(), QString());
+    QVERIFY(m_window->findChild<QWidget*>(QStringLiteral("m_lblStartFrom"))->isHidden());
+}
+
+void BatchRunTest::aCutFromASubfolderCarriesItsName() {
+    pictavo::test::JpegFixtureOptions options;
+    options.width = 90;
+    options.height = 60;
+    pictavo::test::writeJpegFixture(m_source.toStdString(), "a.jpg", options);
+    QDir().mkpath(file(QStringLiteral("2006")));
+    pictavo::test::writeJpegFixture(file(QStringLiteral("2006")).toStdString(), "x.JPG", options);
+    m_image->m_bRecurse = true;
+
+    // "2006" sorts before "a.jpg": the subfolder comes first.
+    run({leftClickOnThePicture(), rightClick()});
+    QCOMPARE(m_link->loaded,
+             QStringList({file(QStringLiteral("2006/x.JPG")), file(QStringLiteral("a.jpg"))}));
+    QCOMPARE(QDir(m_dest).entryList(QDir::Files), QStringList({QStringLiteral("2006_x.JPG")}));
+    QCOMPARE(m_window->statusText(1), QStringLiteral("2 images processed, 1 images cropped."));
+    QCOMPARE(m_window->findChild<QLabel*>(QStringLiteral("m_lblLastProcessed"))->text(), QString());
+}
+
+PICTAVO_QTEST_MAIN(BatchRunTest)
+#include "BatchRunTest.moc"
