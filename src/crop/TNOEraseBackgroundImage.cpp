@@ -34,18 +34,32 @@ void TNOEraseBackgroundImage::setPicture(const pictavo::Picture* picture) {
     m_display = QImage();
     m_level = QImage();
     m_displayFor = QSize();
+    m_wholeViewDirty = true;
     update();
 }
 
-void TNOEraseBackgroundImage::setStrips(const pictavo::Rect& a, const pictavo::Rect& b,
-                                        StripMode mode) {
+QRegion TNOEraseBackgroundImage::setStrips(const pictavo::Rect& a, const pictavo::Rect& b,
+                                           StripMode mode) {
+    // A sliding frame changes only the thin bands between the old and the
+    // new strip edges: only those are painted again, at any zoom.
+    QRegion changed;
+    if (m_wholeViewDirty || mode != m_stripMode) {
+        changed = rect();
+    } else if (mode != StripMode::None) {
+        const std::array<pictavo::Rect, 2> strips{a, b};
+        for (std::size_t i = 0; i < strips.size(); ++i) {
+            changed += QRegion(toView(m_strips[i])).xored(QRegion(toView(strips[i])));
+        }
+    }
     m_strips = {a, b};
     m_stripMode = mode;
-    update();
+    update(changed);
+    return changed;
 }
 
 void TNOEraseBackgroundImage::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
+    m_wholeViewDirty = true;
     // The copy for the old size is of no further use.
     if (m_displayFor != size()) {
         m_display = QImage();
@@ -120,6 +134,9 @@ void TNOEraseBackgroundImage::paintPicture(QPainter& painter, const QRect& expos
 }
 
 void TNOEraseBackgroundImage::paintEvent(QPaintEvent* event) {
+    if (event->region().contains(rect())) {
+        m_wholeViewDirty = false;
+    }
     QPainter painter(this);
     ensureDisplayCopy();
     for (const QRect& exposed : event->region()) {

@@ -7,6 +7,7 @@
 // picture on a paint; nothing is erased before painting.
 
 #include <QImage>
+#include <QRegion>
 #include <QSize>
 #include <QWidget>
 
@@ -30,8 +31,10 @@ public:
 
     // Two rectangles in source-picture pixels drawn over the picture: each
     // channel inverted (255 - c) or filled black. Parts outside the picture
-    // and strips without area draw nothing.
-    void setStrips(const pictavo::Rect& a, const pictavo::Rect& b, StripMode mode);
+    // and strips without area draw nothing. Returns the part of the view that
+    // changes (all of it while a new picture or size waits to be painted),
+    // for which an update is scheduled.
+    QRegion setStrips(const pictavo::Rect& a, const pictavo::Rect& b, StripMode mode);
     void clearStrips() { setStrips({}, {}, StripMode::None); }
 
     // How many display copies were made so far (tests check that painting
@@ -59,4 +62,6 @@ private:
 
     std::array<pictavo::Rect, 2> m_strips{};
     StripMode m_stripMode = StripMode::None;
+    // A new picture or size has not been painted in full yet.
+    bool m_wholeViewDirty = true;
 };

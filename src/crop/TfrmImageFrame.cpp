@@ -23,17 +23,20 @@ void TfrmImage::MoveFrame(int dx, int dy) {
 
 void TfrmImage::DrawFrame(const pictavo::Rect& rect, bool final) {
     using Mode = TNOEraseBackgroundImage::StripMode;
+    QRegion changed;
     if (m_bRedEyeMode) {
-        m_imgMain->setStrips({}, {}, Mode::None);
+        changed = m_imgMain->setStrips({}, {}, Mode::None);
     } else {
         const auto strips = frame::frameStrips(rect, {m_nCropWidth, m_nCropHeight},
                                                {m_nImageWidth, m_nImageHeight});
         // The view paints its strips in the order given: B, then A.
-        m_imgMain->setStrips(strips[0], strips[1], final ? Mode::Black : Mode::Inverted);
+        changed = m_imgMain->setStrips(strips[0], strips[1], final ? Mode::Black : Mode::Inverted);
     }
     // At once, not at the next idle moment: the frame is part of the reply to
-    // the movement or click that moved it.
-    m_imgMain->repaint();
+    // the movement or click that moved it. Only what changed is painted.
+    if (!changed.isEmpty()) {
+        m_imgMain->repaint(changed);
+    }
 }
 
 void TfrmImage::mouseMoveEvent(QMouseEvent* event) {

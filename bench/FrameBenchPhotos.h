@@ -1,0 +1,21 @@
+#pragma once
+
+// Large real photographs for the benchmarks: 6000 x 4000 (24-megapixel)
+// JPEG files made once from the photographs that tools/fetch-photos.sh
+// unpacks, kept in a cache folder under build/ (never in the repository).
+
+#include <string>
+#include <vector>
+
+namespace pictavo::bench {
+
+// Up to `count` different 6000 x 4000 files, each a photograph scaled to
+// cover that size and cut around its centre (fewer when fewer photographs are
+// there). Made on first use. Photographs come from $PICTAVO_PHOTOS, else
+// build/photos of the source tree.
+std::vector<std::string> photos24mp(int count);
+
+// A fresh empty folder beside the cache folder, for written cuts.
+std::string scratchFolder(const std::string& name);
+
+}  // namespace pictavo::bench

@@ -1,0 +1,91 @@
+// Left click on a 24-megapixel picture until the next 24-megapixel picture
+// is painted, through the real crop window offscreen: the cut is written at
+// quality 100, then the next file is shown as the batch run does as soon as
+// it sees the state change. The time is from the click to the paint.
+
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTest>
+
+#include <algorithm>
+#include <vector>
+
+#include "FrameBenchPhotos.h"
+#include "FrameBenchSupport.h"
+#include "crop/TNOEraseBackgroundImage.h"
+#include "crop/TfrmImage.h"
+
+namespace {
+
+using namespace pictavo::bench;
+
+// range(0): milliseconds the user looks at each picture before the click;
+// range(1): 1 when the window is told the next file ahead of time.
+void BM_ClickToNextPicturePainted(benchmark::State& state) {
+    const auto photos = photos24mp(4);
+    if (photos.size() < 2) {
+        state.SkipWithError("no photographs: run tools/fetch-photos.sh");
+        return;
+    }
+    const int dwell = static_cast<int>(state.range(0));
+    const bool prefetch = state.range(1) != 0;
+    const QString out = QString::fromStdString(scratchFolder("click"));
+    TfrmImage window;
+    window.SetQuality(100);
+    window.show();
+    if (!QTest::qWaitForWindowExposed(&window)) {
+        state.SkipWithError("window not exposed");
+        return;
+    }
+    PaintCounter counter;
+    viewOf(window)->installEventFilter(&counter);
+    std::size_t next = 0;
+    auto show = [&] {
+        const QString file = QString::fromStdString(photos[next]);
+        next = (next + 1) % photos.size();
+        window.ShowImage(file, out + QStringLiteral("/cut.jpg"));
+        if (prefetch)
+            window.Prefetch(QString::fromStdString(photos[next]));
+    };
+    show();
+    QCoreApplication::processEvents();
+    for (auto _ : state) {
+        idle(dwell);
+        const int before = counter.paints;
+        QElapsedTimer timer;
+        timer.start();
+        QTest::mouseClick(viewOf(window), Qt::LeftButton, Qt::NoModifier, QPoint(400, 400));
+        if (window.m_nState != 2) {
+            state.SkipWithError("the click did not finish the picture");
+            break;
+        }
+        show();
+        waitForPaint(counter, before + 1);
+        state.SetIterationTime(static_cast<double>(timer.nsecsElapsed()) / 1e9);
+    }
+    state.counters["cropped"] = window.m_nCropped;
+}
+BENCHMARK(BM_ClickToNextPicturePainted)
+    ->ArgNames({"dwell_ms", "prefetch"})
+    ->Args({0, 0})
+    ->Args({0, 1})
+    ->Args({500, 1})
+    ->Iterations(8)
+    ->Repetitions(3)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->ComputeStatistics("max", [](const std::vector<double>& v) {
+        return *std::max_element(v.begin(), v.end());
+    });
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
