@@ -15,6 +15,9 @@ public:
 
     // Loads and shows one image; throws when it cannot (after showing its own box).
     virtual void ShowImage(const QString& sourcePath, const QString& destPath) = 0;
+    // The file most likely shown next, so the window can decode it while the
+    // user looks at the current one. Only a hint: nothing the user sees changes.
+    virtual void Prefetch(const QString& /*sourcePath*/) {}
 
     // 0 while an image waits for the user, 2 once it is finished or left.
     virtual int state() const = 0;

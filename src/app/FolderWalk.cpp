@@ -76,7 +76,8 @@ bool FolderWalk::ProcessFolder(const QString& folder, bool& stop) {
 
     // Read once: files written into the folder during the run are not walked.
     const QList<FolderEntry> entries = FolderListing::Read(folder);
-    for (const FolderEntry& entry : entries) {
+    for (qsizetype i = 0; i < entries.size(); ++i) {
+        const FolderEntry& entry = entries[i];
         if (stop) {
             break;
         }
@@ -86,6 +87,16 @@ bool FolderWalk::ProcessFolder(const QString& folder, bool& stop) {
                 result = false;
             }
         } else {
+            m_sNextName.clear();
+            for (qsizetype j = i + 1; j < entries.size(); ++j) {
+                if (entries[j].isDir && m_crop->recurse()) {
+                    break;
+                }
+                if (!entries[j].isDir && WalkNames::IsJpegName(entries[j].name)) {
+                    m_sNextName = entries[j].name;
+                    break;
+                }
+            }
             ProcessFile(folder, entry.name, stop);
         }
     }
@@ -125,6 +136,13 @@ void FolderWalk::HandOver(const QString& folder, const QString& name, bool repla
             m_lstShown.append(image);
         }
         ++m_nPosition;
+        if (!m_bAdvance) {
+            // Decoded while the user looks at this image.
+            const QString next = nextImagePath(folder);
+            if (!next.isEmpty()) {
+                m_crop->Prefetch(next);
+            }
+        }
     } catch (...) {
         // The crop window has shown its own box. A new image that fails keeps
         // its position for the next one; a replay that fails (the file went
@@ -134,6 +152,15 @@ void FolderWalk::HandOver(const QString& folder, const QString& name, bool repla
             ++m_nPosition;
         }
     }
+}
+
+QString FolderWalk::nextImagePath(const QString& folder) const {
+    // After a back command the walk replays what it showed before.
+    if (m_nPosition < m_lstShown.size()) {
+        const ShownImage& again = m_lstShown[m_nPosition];
+        return WalkNames::JoinPath(again.folder, again.name);
+    }
+    return m_sNextName.isEmpty() ? QString() : WalkNames::JoinPath(folder, m_sNextName);
 }
 
 void FolderWalk::WaitForUser(bool& stop) {

@@ -51,6 +51,7 @@ private:
     void HandOver(const QString& folder, const QString& name, bool replay);
     void WaitForUser(bool& stop);
     bool mayEnter(const QString& subfolder) const;
+    QString nextImagePath(const QString& folder) const;
 
     WaitFunction m_wait;
     CropWindowLink* m_crop = nullptr;
@@ -58,6 +59,9 @@ private:
     QString m_sSourceFolder;
     QString m_sDestFolder;
     QString m_sCurrentName;
+    // The next JPEG file of the folder's listing after the current entry,
+    // when the walk goes on with it (empty when a subfolder comes first).
+    QString m_sNextName;
     QList<ShownImage> m_lstShown;
     int m_nPosition = 0;
     int m_nStartFrom = 0;

@@ -22,6 +22,10 @@ void TfrmImageLink::ShowImage(const QString& sourcePath, const QString& destPath
     m_window.ShowImage(sourcePath, destPath);
 }
 
+void TfrmImageLink::Prefetch(const QString& sourcePath) {
+    m_window.Prefetch(sourcePath);
+}
+
 int TfrmImageLink::state() const {
     return m_window.m_nState;
 }

@@ -13,6 +13,7 @@ public:
     void hide() override;
     bool isVisible() const override;
     void ShowImage(const QString& sourcePath, const QString& destPath) override;
+    void Prefetch(const QString& sourcePath) override;
     int state() const override;
     bool recurse() const override;
     void resetCounters() override;

@@ -37,6 +37,9 @@ public:
         dests << destPath;
         m_waiting = true;
     }
+    void Prefetch(const QString& sourcePath) override {
+        prefetched << Prefetched{static_cast<int>(shown.size()) - 1, sourcePath};
+    }
     int state() const override { return m_state; }
     bool recurse() const override { return m_recurse; }
     void resetCounters() override { m_processed = m_cropped = 0; }
@@ -78,6 +81,12 @@ public:
     QStringList attempts;  // every ShowImage call
     QStringList shown;     // the calls that loaded
     QStringList dests;
+    // Each hint with the index in `shown` of the image on screen when it came.
+    struct Prefetched {
+        int whileShowing;
+        QString path;
+    };
+    QList<Prefetched> prefetched;
     bool m_recurse = false;
     bool endless = false;  // the walk asked for far more images than there are
 

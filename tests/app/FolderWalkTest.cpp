@@ -254,3 +254,24 @@ TEST_F(FolderWalkTest, AFolderWithoutJpegFilesNeverShowsTheCropWindow) {
     source += QStringLiteral("/missing");
     EXPECT_EQ(run(), QString());
 }
+
+TEST_F(FolderWalkTest, NamesTheImageShownNextAheadOfTime) {
+    files(source, {"a.jpg", "notes.txt", "b.JPG", "c.jpeg"});
+    files(source + QStringLiteral("/sub"), {"d.jpg", "e.jpg"});
+    crop.m_recurse = true;
+    crop.script = {Command::Skip, Command::Crop, Command::Back, Command::Skip, Command::Skip,
+                   Command::Skip, Command::Skip, Command::Skip, Command::Skip};
+    run();
+    ASSERT_GE(crop.shown.size(), 6);
+    ASSERT_FALSE(crop.prefetched.isEmpty());
+    for (const auto& hint : crop.prefetched) {
+        // Every hint names what came next, also after going back; the last
+        // image of the run has none.
+        ASSERT_LT(hint.whileShowing + 1, crop.shown.size());
+        EXPECT_EQ(hint.path, crop.shown[hint.whileShowing + 1]) << hint.whileShowing;
+    }
+    // At most one hint per image, and one for most of them (a subfolder next
+    // in the listing gives none).
+    EXPECT_LE(crop.prefetched.size(), crop.shown.size() - 1);
+    EXPECT_GE(crop.prefetched.size(), crop.shown.size() - 3);
+}
