@@ -17,6 +17,10 @@
 #include "core/CmykToBgr.h"
 #include "core/JpegErrorManager.h"
 
+// clang-format off
+#include <jerror.h>
+// clang-format on
+
 namespace pictavo {
 
 namespace {
@@ -134,6 +138,11 @@ std::string systemText(int error) {
     return std::error_code(error, std::generic_category()).message();
 }
 
+JpegError tooLarge(long long width, long long height) {
+    return JpegError("The picture is too large to load (" + std::to_string(width) + " x " +
+                     std::to_string(height) + " pixels)");
+}
+
 Picture decode(Decompressor& d, const std::uint8_t* data, std::size_t size, std::size_t budget,
                Picture recycled) {
     installJpegErrorManager(reinterpret_cast<j_common_ptr>(&d.info), &d.errors);
@@ -144,8 +153,7 @@ Picture decode(Decompressor& d, const std::uint8_t* data, std::size_t size, std:
     const long long height = d.info.image_height;
     const std::size_t bytes = Picture::bytesNeeded(width, height);
     if ((bytes == 0 && width != 0 && height != 0) || bytes > budget) {
-        throw JpegError("The picture is too large to load (" + std::to_string(width) + " x " +
-                        std::to_string(height) + " pixels)");
+        throw tooLarge(width, height);
     }
     // What libjpeg itself may allocate for large buffers (the coefficients of
     // a progressive file) comes out of the same budget.
@@ -163,6 +171,10 @@ Picture decode(Decompressor& d, const std::uint8_t* data, std::size_t size, std:
         cmykRow.resize(static_cast<std::size_t>(width) * 4);
     }
     if (!readPixels(&d, &picture, cmykRow.empty() ? nullptr : cmykRow.data())) {
+        // libjpeg asks for a swap file when its share of the budget is spent.
+        if (d.errors.pub.msg_code == JERR_NO_BACKING_STORE) {
+            throw tooLarge(width, height);
+        }
         throwLibraryError(d);
     }
     // Every row is in the picture; a fault in what follows the last scan does

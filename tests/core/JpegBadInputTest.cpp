@@ -108,6 +108,13 @@ TEST(JpegBadInput, PicturesOverTheBudgetAreRefusedFromTheHeader) {
     EXPECT_EQ(memoryError(jpeg, 64 * 3 * 48 - 1),
               "The picture is too large to load (64 x 48 pixels)");
     EXPECT_EQ(memoryError(jpeg, 64 * 3 * 48), "");
+    // A progressive file also needs its coefficients (2 bytes each, 1.5 per
+    // pixel at 4:2:0) until the last scan: they count against the budget.
+    const std::vector<std::uint8_t> progressive =
+        withFrameSize(makeJpegFixture(small(true)), 2000, 2000);
+    EXPECT_EQ(memoryError(progressive, std::size_t{13} << 20),
+              "The picture is too large to load (2000 x 2000 pixels)");
+    EXPECT_EQ(memoryError(progressive, std::size_t{40} << 20), "");
     EXPECT_GT(defaultDecodeBudget(), std::size_t{256} << 20);
     EXPECT_LE(defaultDecodeBudget(), std::size_t{2} << 30);
 }
