@@ -6,6 +6,7 @@
 // A one-line label whose text carries a shadow one pixel right and down.
 class ShadowLabel : public QWidget {
     Q_OBJECT
+    Q_PROPERTY(QString text READ text WRITE setText)
 public:
     explicit ShadowLabel(const QString& text, QWidget* parent = nullptr);
 

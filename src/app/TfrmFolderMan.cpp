@@ -23,7 +23,11 @@
 #include "app/LinkLabel.h"
 #include "app/PictureBox.h"
 #include "app/ShadowLabel.h"
+#include "app/TfrmOptionsDialog.h"
 #include "app/WalkNames.h"
+#include "settings/DayTally.h"
+#include "settings/TFormStorage.h"
+#include "settings/TStrHolder.h"
 
 const char* const TfrmFolderMan::kMakerWebSite = "https://www.vornholt.example";
 
@@ -205,9 +209,33 @@ TfrmFolderMan::TfrmFolderMan(QWidget* parent)
     createControls();
     connectHandlers();
     m_tmMain.setInterval(100);
+    createStorages();
 }
 
-TfrmFolderMan::~TfrmFolderMan() = default;
+TfrmFolderMan::~TfrmFolderMan() { TFormStorage::windowDestroying(this); }
+
+void TfrmFolderMan::createStorages() {
+    new TStrHolder(&m_strhMessagesFM, QStringLiteral("m_strhMessagesFM"), this);
+    const QString keyPath = QStringLiteral("Software\\Vornholt\\Pictavo2");
+    m_fsMain = new TFormStorage(this);
+    m_fsMain->setIniFileName(keyPath);
+    m_fsMain->setIniSection(QStringLiteral("Options"));
+    m_fsMain->setMainForm(true);
+    m_fsMain->setStoredProps({QStringLiteral("m_edDest.Text"), QStringLiteral("m_edSource.Text"),
+                              QStringLiteral("m_lblLastProcessed.Caption")});
+    m_fsLang = new TFormStorage(this);
+    m_fsLang->setIniFileName(keyPath);
+    m_fsLang->setIniSection(QStringLiteral("Language"));
+    m_fsLang->setRegistryRoot(pictavo::RegRoot::LocalMachine);
+    m_fsLang->setMainForm(true);
+    m_fsLang->setStoredProps(
+        {QStringLiteral("m_lblInfo.Caption"), QStringLiteral("m_strhMessagesFM.Strings"),
+         QStringLiteral("m_lblMoreInfo.Caption"), QStringLiteral("m_lblSourceFolder.Caption"),
+         QStringLiteral("m_lblStart.Caption"), QStringLiteral("m_lblDistFolder.Caption"),
+         QStringLiteral("m_lblTitleStart.Caption"), QStringLiteral("m_btnOptions.Caption"),
+         QStringLiteral("m_btnOptions.Hint"), QStringLiteral("m_lblStartFrom.Caption"),
+         QStringLiteral("m_imgClearBtn.Hint"), QStringLiteral("m_lblAbout.Caption")});
+}
 
 void TfrmFolderMan::setCropWindow(CropWindowLink* crop) {
     m_crop = crop;
@@ -294,8 +322,11 @@ void TfrmFolderMan::FormShow() {
 void TfrmFolderMan::LoadOptions() {
     m_sSourceFolder = m_edSource->text();
     m_sDestFolder = m_edDest->text();
-    // The stored options reach the crop window here: a hidden options dialog
-    // reads them (RestoreOptions) and pushes them (ApplyOptions).
+    // A hidden options dialog reads the stored options and pushes them into
+    // the crop window; a refused one stops the rest of the start-up steps.
+    if (m_image) {
+        TfrmOptionsDialog::LoadOptions(m_image);
+    }
     SetLastProcessed(m_lblLastProcessed->text());
     UpdateFolders();
 }
@@ -400,8 +431,12 @@ void TfrmFolderMan::m_imgGlobeMouseDown(Qt::MouseButton button) {
 }
 
 void TfrmFolderMan::m_btnOptionsClick() {
-    // Opens the options dialog modally once it exists; it applies and stores
-    // the values itself.
+    if (!m_image) {
+        return;
+    }
+    // It applies and stores the values itself.
+    TfrmOptionsDialog dialog(m_image, this);
+    dialog.exec();
 }
 
 void TfrmFolderMan::m_lblAboutClick() {
@@ -439,7 +474,6 @@ void TfrmFolderMan::m_btnStartClick() {
     }
     const QString summary = m_strhMessagesFM.format(
         0, {QString::number(m_crop->processed()), QString::number(m_crop->cropped())});
-    // The day's tally of cuts (AddDayTally with the cropped count) is kept in
-    // the settings store here.
     m_sbPanel1->setText(summary);
+    AddDayTally(*m_fsMain, m_crop->cropped());
 }

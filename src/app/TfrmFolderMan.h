@@ -18,6 +18,8 @@ class QLineEdit;
 class QStatusBar;
 class QToolButton;
 class ShadowLabel;
+class TFormStorage;
+class TfrmImage;
 
 // The main window: the three steps (source folder, destination folder, start),
 // the resume point, the links, and the status bar with the last run's summary.
@@ -33,6 +35,9 @@ public:
 
     // The crop window that runs show pictures in.
     void setCropWindow(CropWindowLink* crop);
+
+    // The crop window whose options the options dialog loads and changes.
+    void setOptionsWindow(TfrmImage* image) { m_image = image; }
 
     // The crop window's back command.
     void StepBack();
@@ -64,6 +69,7 @@ protected:
 
 private:
     void createControls();
+    void createStorages();
     void connectHandlers();
     // Runs an event handler; an error leaving it goes to the standard error box.
     void handle(const std::function<void()>& handler);
@@ -91,6 +97,12 @@ private:
     QString m_sDestFolder;
 
     CropWindowLink* m_crop = nullptr;
+    TfrmImage* m_image = nullptr;
+    // Folders, resume point and placement ("Options", per user), then the
+    // texts ("Language", machine-wide); the later one restores first and
+    // saves last.
+    TFormStorage* m_fsMain = nullptr;
+    TFormStorage* m_fsLang = nullptr;
     FolderWalk m_walk;
     QTimer m_tmMain;
     std::function<bool(const QUrl&)> m_openUrl;

@@ -16,6 +16,7 @@ int main(int argc, char* argv[]) {
 
     TfrmImageLink cropLink(frmImage);
     frmFolderMan.setCropWindow(&cropLink);
+    frmFolderMan.setOptionsWindow(&frmImage);
     frmImage.setStepBack([&frmFolderMan] { frmFolderMan.StepBack(); });
 
     frmFolderMan.show();

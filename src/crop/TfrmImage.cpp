@@ -19,6 +19,8 @@
 #include "crop/Prefetcher.h"
 #include "crop/TMouseTracker.h"
 #include "crop/TNOEraseBackgroundImage.h"
+#include "settings/TFormStorage.h"
+#include "settings/TStrHolder.h"
 
 namespace {
 
@@ -77,9 +79,18 @@ TfrmImage::TfrmImage(QWidget* parent)
     setFont(font);
     setFocusPolicy(Qt::StrongFocus);
     FormCreate();
+    // The messages come from the machine-wide "Language" section at every
+    // show, and go back there at the end if the window was shown.
+    new TStrHolder(&m_strhMessages, QStringLiteral("m_strhMessages"), this);
+    auto* fsLang = new TFormStorage(this);
+    fsLang->setIniFileName(QStringLiteral("Software\\Vornholt\\Pictavo2"));
+    fsLang->setIniSection(QStringLiteral("Language"));
+    fsLang->setRegistryRoot(pictavo::RegRoot::LocalMachine);
+    fsLang->setOptions({});
+    fsLang->setStoredProps({QStringLiteral("m_strhMessages.Strings")});
 }
 
-TfrmImage::~TfrmImage() = default;
+TfrmImage::~TfrmImage() { TFormStorage::windowDestroying(this); }
 
 void TfrmImage::FormCreate() {
     m_bTracking = false;

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QEnterEvent>
 #include <QFileDialog>
 #include <QLabel>
@@ -15,6 +16,7 @@
 #include "FakeCropWindow.h"
 #include "app/LinkLabel.h"
 #include "app/PictureBox.h"
+#include "settings/SettingsStore.h"
 #include "support/ModalAnswerer.h"
 #include "support/QtTestMain.h"
 #include "support/TempDir.h"
@@ -103,6 +105,9 @@ void TfrmFolderManTest::initTestCase() {
 }
 
 void TfrmFolderManTest::init() {
+    // Each test starts with nothing stored.
+    QFile::remove(pictavo::SettingsStore::standardFilePath(pictavo::RegRoot::CurrentUser));
+    QFile::remove(pictavo::SettingsStore::standardFilePath(pictavo::RegRoot::LocalMachine));
     m_tmp = std::make_unique<pictavo::test::TempDir>();
     QDir().mkpath(path(QStringLiteral("photos")));
     QDir().mkpath(path(QStringLiteral("other")));
