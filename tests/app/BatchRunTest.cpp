@@ -14,6 +14,7 @@
 #include "app/TfrmImageLink.h"
 #include "crop/TNOEraseBackgroundImage.h"
 #include "crop/TfrmImage.h"
+#include "settings/SettingsStore.h"
 #include "support/JpegFixtures.h"
 #include "support/ModalAnswerer.h"
 #include "support/QtTestMain.h"
@@ -111,6 +112,9 @@ private:
 };
 
 void BatchRunTest::init() {
+    // Each test starts with nothing stored.
+    QFile::remove(pictavo::SettingsStore::standardFilePath(pictavo::RegRoot::CurrentUser));
+    QFile::remove(pictavo::SettingsStore::standardFilePath(pictavo::RegRoot::LocalMachine));
     m_tmp = std::make_unique<pictavo::test::TempDir>();
     m_source = QString::fromStdString(m_tmp->file("photos"));
     m_dest = QString::fromStdString(m_tmp->file("prints"));
