@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <stdexcept>
+#include <utility>
 
 namespace pictavo {
 
@@ -51,9 +52,9 @@ Picture halved(const Picture& source) {
     return result;
 }
 
-void PicturePyramid::reset(const Picture* source) {
+void PicturePyramid::reset(const Picture* source, std::vector<Picture> halvings) {
     m_source = source;
-    m_levels.clear();
+    m_levels = source ? std::move(halvings) : std::vector<Picture>{};
 }
 
 const Picture& PicturePyramid::levelFor(int width, int height) {

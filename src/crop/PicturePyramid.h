@@ -18,8 +18,9 @@ Picture halved(const Picture& source);
 class PicturePyramid {
 public:
     // Starts over with `source`, which must outlive its use here (until the
-    // next reset). nullptr empties the pyramid.
-    void reset(const Picture* source);
+    // next reset). nullptr empties the pyramid. `halvings`, if given, are the
+    // first successive halvings of the source, made elsewhere ahead of time.
+    void reset(const Picture* source, std::vector<Picture> halvings = {});
 
     const Picture* source() const { return m_source; }
 

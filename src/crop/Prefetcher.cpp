@@ -6,8 +6,17 @@
 #include <utility>
 
 #include "core/JpegDecoder.h"
+#include "crop/PicturePyramid.h"
 
 namespace pictavo {
+
+namespace {
+
+// Halvings are made down to this short side: the view of a picture fitted to
+// any common screen draws from one of them.
+constexpr int kSmallestHalving = 512;
+
+}  // namespace
 
 Prefetcher::Prefetcher(std::size_t budgetBytes) : m_budget(budgetBytes) {
     m_thread = std::thread([this] { run(); });
@@ -44,7 +53,7 @@ void Prefetcher::prefetch(const std::string& path) {
     m_wake.notify_all();
 }
 
-std::optional<Picture> Prefetcher::take(const std::string& path) {
+std::optional<Prefetched> Prefetcher::take(const std::string& path) {
     std::unique_lock lock(m_mutex);
     if (path.empty() || path != m_wanted)
         return std::nullopt;
@@ -55,7 +64,7 @@ std::optional<Picture> Prefetcher::take(const std::string& path) {
         return std::nullopt;
     }
     m_done.wait(lock, [this] { return m_ready; });
-    std::optional<Picture> picture = std::move(m_picture);
+    std::optional<Prefetched> picture = std::move(m_picture);
     const std::optional<Stamp> stamp = m_stamp;
     m_wanted.clear();
     m_ready = false;
@@ -90,11 +99,17 @@ void Prefetcher::run() {
         m_working = path;
         lock.unlock();
 
-        std::optional<Picture> picture;
+        std::optional<Prefetched> picture;
         std::optional<Stamp> before = stampOf(path);
         if (before) {
             try {
-                picture = decodeJpegFile(path, std::min(m_budget, defaultDecodeBudget()));
+                picture =
+                    Prefetched{decodeJpegFile(path, std::min(m_budget, defaultDecodeBudget())), {}};
+                const Picture* level = &picture->picture;
+                while (std::min(level->width(), level->height()) / 2 >= kSmallestHalving) {
+                    picture->halvings.push_back(halved(*level));
+                    level = &picture->halvings.back();
+                }
             } catch (...) {
                 // Left to the ordinary load, which reports it in the usual way.
                 picture.reset();

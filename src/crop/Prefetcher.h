@@ -14,10 +14,19 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "core/Picture.h"
 
 namespace pictavo {
+
+// A picture decoded ahead of time, with its first halvings for drawing it
+// small (each half the size of the one before, while the short side stays at
+// 512 pixels or more), so showing it costs the window as little as possible.
+struct Prefetched {
+    Picture picture;
+    std::vector<Picture> halvings;
+};
 
 class Prefetcher {
 public:
@@ -39,7 +48,7 @@ public:
     // without error and the file is unchanged since; waits for a decode still
     // in progress. Otherwise nothing, and the caller loads the file itself.
     // Either way the held picture is given up.
-    std::optional<Picture> take(const std::string& path);
+    std::optional<Prefetched> take(const std::string& path);
 
     // Drops whatever is held or wanted.
     void clear();
@@ -67,7 +76,7 @@ private:
     // The result for m_wanted once decoded: the picture and the file's stamp
     // taken before the decode, or nothing when it failed.
     bool m_ready = false;
-    std::optional<Picture> m_picture;
+    std::optional<Prefetched> m_picture;
     std::optional<Stamp> m_stamp;
     bool m_stop = false;
     std::thread m_thread;

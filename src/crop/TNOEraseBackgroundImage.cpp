@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <new>
+#include <utility>
 
 namespace {
 
@@ -28,9 +29,10 @@ TNOEraseBackgroundImage::TNOEraseBackgroundImage(QWidget* parent) : QWidget(pare
     setAutoFillBackground(false);
 }
 
-void TNOEraseBackgroundImage::setPicture(const pictavo::Picture* picture) {
+void TNOEraseBackgroundImage::setPicture(const pictavo::Picture* picture,
+                                         std::vector<pictavo::Picture> halvings) {
     m_picture = picture && !picture->isNull() ? picture : nullptr;
-    m_pyramid.reset(m_picture);
+    m_pyramid.reset(m_picture, std::move(halvings));
     m_display = QImage();
     m_level = QImage();
     m_displayFor = QSize();

@@ -12,6 +12,7 @@
 #include <QWidget>
 
 #include <array>
+#include <vector>
 
 #include "core/Rect.h"
 #include "crop/PicturePyramid.h"
@@ -27,7 +28,8 @@ public:
     // Shows `picture`, which stays owned by the caller and must live, unchanged,
     // until the next setPicture (call it again after changing the picture).
     // nullptr shows black.
-    void setPicture(const pictavo::Picture* picture);
+    // `halvings` are the picture's first halvings if they were made ahead.
+    void setPicture(const pictavo::Picture* picture, std::vector<pictavo::Picture> halvings = {});
 
     // Two rectangles in source-picture pixels drawn over the picture: each
     // channel inverted (255 - c) or filled black. Parts outside the picture

@@ -11,6 +11,7 @@
 #include <exception>
 #include <stdexcept>
 #include <utility>
+#include <vector>
 
 #include "app/ErrorBox.h"
 #include "core/JpegDecoder.h"
@@ -182,10 +183,12 @@ void TfrmImage::LoadImage(const QString& path) {
     // Decoded aside, so that a file that cannot be loaded leaves the picture
     // and the view as they were.
     pictavo::Picture decoded;
+    std::vector<pictavo::Picture> halvings;
     try {
         // Decoded ahead of time if the run said this file comes next.
         if (auto ready = m_prefetcher->take(path.toStdString())) {
-            decoded = std::move(*ready);
+            decoded = std::move(ready->picture);
+            halvings = std::move(ready->halvings);
         } else {
             decoded = pictavo::decodeJpegFile(path.toStdString());
         }
@@ -202,7 +205,7 @@ void TfrmImage::LoadImage(const QString& path) {
     const QSize screen = primaryScreenSize();
     const pictavo::Fit fit = pictavo::fitView({screen.width(), screen.height()},
                                               {m_nImageWidth, m_nImageHeight}, clientExtent());
-    m_imgMain->setPicture(&m_bmpWork);
+    m_imgMain->setPicture(&m_bmpWork, std::move(halvings));
     m_dAspect = fit.aspect;
     m_nFitWidth = fit.view.width;
     m_nFitHeight = fit.view.height;

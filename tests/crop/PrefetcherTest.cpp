@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "core/JpegDecoder.h"
+#include "crop/PicturePyramid.h"
 #include "support/JpegFixtures.h"
 #include "support/TempDir.h"
 
@@ -46,7 +47,7 @@ TEST(Prefetcher, HandsOverTheDecodedPictureOnce) {
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
     auto picture = prefetcher.take(path);
     ASSERT_TRUE(picture.has_value());
-    EXPECT_TRUE(samePixels(*picture, decodeJpegFile(path)));
+    EXPECT_TRUE(samePixels(picture->picture, decodeJpegFile(path)));
     EXPECT_FALSE(prefetcher.take(path).has_value());
 }
 
@@ -65,8 +66,11 @@ TEST(Prefetcher, TakeWaitsForADecodeInProgress) {
     ASSERT_EQ(prefetcher.decodingPath(), path);
     const auto picture = prefetcher.take(path);
     ASSERT_TRUE(picture.has_value());
-    EXPECT_EQ(picture->width(), 3000);
-    EXPECT_EQ(picture->height(), 2000);
+    EXPECT_EQ(picture->picture.width(), 3000);
+    EXPECT_EQ(picture->picture.height(), 2000);
+    // Halved while the short side stays at 512 or more: 1500 x 1000 only.
+    ASSERT_EQ(picture->halvings.size(), 1u);
+    EXPECT_TRUE(samePixels(picture->halvings[0], halved(picture->picture)));
 }
 
 TEST(Prefetcher, OnlyThePathAskedForIsHandedOver) {
@@ -110,7 +114,8 @@ TEST(Prefetcher, ChangedFileIsNotHandedOver) {
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
     auto picture = prefetcher.take(path);
     ASSERT_TRUE(picture.has_value());
-    EXPECT_EQ(picture->width(), 64);
+    EXPECT_EQ(picture->picture.width(), 64);
+    EXPECT_TRUE(picture->halvings.empty());
 }
 
 TEST(Prefetcher, FailureAheadOfTimeLeavesTheLoadToTheCaller) {

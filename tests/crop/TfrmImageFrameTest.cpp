@@ -7,11 +7,13 @@
 #include <QTest>
 
 #include <memory>
+#include <stdexcept>
 
 #include "crop/TMouseTracker.h"
 #include "crop/TNOEraseBackgroundImage.h"
 #include "crop/TfrmImage.h"
 #include "support/JpegFixtures.h"
+#include "support/ModalAnswerer.h"
 #include "support/QtTestMain.h"
 #include "support/TempDir.h"
 
@@ -52,6 +54,8 @@ private slots:
     void cursorMovesTheFrameByDistanceOverScale();
     void stripsArePaintedInvertedOutsideTheFrame();
     void redEyeModeHidesStripsAndHandsOverTheToolsRectangle();
+    void pictureDecodedAheadLooksTheSame();
+    void fileChangedOrBrokenAfterTheHintLoadsAsUsual();
 
 private:
     QString fixture(const std::string& name, int width, int height);
@@ -237,6 +241,43 @@ void TfrmImageFrameTest::redEyeModeHidesStripsAndHandsOverTheToolsRectangle() {
     QCOMPARE(shown.pixel(500, 87), inverted(hidden.pixel(500, 87)));
     QCOMPARE(shown.pixel(500, 90), hidden.pixel(500, 90));
     QCOMPARE(shown.pixel(500, 799), hidden.pixel(500, 799));
+}
+
+void TfrmImageFrameTest::pictureDecodedAheadLooksTheSame() {
+    const QString a = fixture("ahead-a.jpg", 1600, 1200);
+    const QString b = fixture("ahead-b.jpg", 2400, 1500);
+    m_window->ShowImage(a, QString());
+    const QImage direct = painted(*m_window);
+    m_window->ShowImage(b, QString());
+    m_window->Prefetch(a);
+    QTest::qWait(300);
+    m_window->ShowImage(a, QString());
+    QCOMPARE(painted(*m_window), direct);
+    QCOMPARE(m_window->cropRect(), (Rect{0, 66, 1600, 1133}));
+}
+
+void TfrmImageFrameTest::fileChangedOrBrokenAfterTheHintLoadsAsUsual() {
+    const QString path = fixture("changing.jpg", 1600, 1200);
+    m_window->Prefetch(path);
+    QTest::qWait(300);
+    // Replaced by another picture after it was decoded ahead.
+    fixture("changing.jpg", 900, 1200);
+    m_window->ShowImage(path, QString());
+    QCOMPARE(m_window->cropRect(), (Rect{50, 0, 850, 1200}));
+
+    // A file that cannot be decoded ahead fails when shown, as usual.
+    const std::string broken = m_dir->file("broken.jpg");
+    pictavo::test::writeBytes(broken, {0xFF, 0xD8, 0xFF, 0xE0, 0, 4, 'x', 'y'});
+    m_window->Prefetch(QString::fromStdString(broken));
+    QTest::qWait(200);
+    ModalAnswerer answerer;
+    QVERIFY_THROWS_EXCEPTION(std::runtime_error,
+                             m_window->ShowImage(QString::fromStdString(broken), QString()));
+    QCOMPARE(answerer.texts(),
+             QStringList{QStringLiteral("Can't load file ") + QString::fromStdString(broken)});
+    QCOMPARE(m_window->m_nState, 0);
+    // The view keeps the picture it showed.
+    QCOMPARE(m_window->cropRect(), (Rect{50, 0, 850, 1200}));
 }
 
 PICTAVO_QTEST_MAIN(TfrmImageFrameTest)
