@@ -191,9 +191,9 @@ void EndToEndRunTest::cropUncutSkipAndBackOverRealPhotographs() {
         const Rect frame = cuts[photo];
         const pictavo::Picture pixels = pictavo::decodeJpegFile(photo.toStdString());
         // The cut is the frame moved away from its centred start.
-        const pictavo::frame::Size image{pixels.width(), pixels.height()};
+        const pictavo::frame::Size size{pixels.width(), pixels.height()};
         QVERIFY(frame != pictavo::frame::centredFrame(
-                             image, pictavo::frame::calcCropSize(image.width, image.height, 1.5L)));
+                             size, pictavo::frame::calcCropSize(size.width, size.height, 1.5L)));
         const auto want = pictavo::test::cjpegReference(pixels, frame, 100, tmp.path());
         QVERIFY(!want.empty());
         QVERIFY2(readBytes((dest + QLatin1Char('/') + destName(photo)).toStdString()) == want,
