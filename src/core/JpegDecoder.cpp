@@ -187,11 +187,10 @@ Picture decode(Decompressor& d, const std::uint8_t* data, std::size_t size, std:
 
 std::size_t defaultDecodeBudget() {
     std::ifstream meminfo("/proc/meminfo");
-    std::string key;
-    unsigned long long kib = 0;
-    std::string unit;
-    while (meminfo >> key >> kib >> unit) {
-        if (key == "MemAvailable:") {
+    std::string line;
+    while (std::getline(meminfo, line)) {
+        unsigned long long kib = 0;
+        if (std::sscanf(line.c_str(), "MemAvailable: %llu kB", &kib) == 1) {
             // Leave room for the copies the program makes of a picture.
             const unsigned long long usable = kib / 2 * 1024;
             return static_cast<std::size_t>(std::min<unsigned long long>(usable, kMaxBudget));
