@@ -74,6 +74,7 @@ private slots:
     void theGlobeOpensTheWebSiteOrReportsWhyNot();
     void escapeClosesTheWindowOnlyWhenPressedThere();
     void aRunSummarisesAndASecondStartIsIgnored();
+    void closingTheWindowDuringARunStopsIt();
 
 private:
     QLabel* label(const char* name) { return m_window->findChild<QLabel*>(name); }
@@ -372,6 +373,36 @@ void TfrmFolderManTest::aRunSummarisesAndASecondStartIsIgnored() {
     QCOMPARE(label("m_lblLastProcessed")->text(), QStringLiteral("2"));
     QVERIFY(!widget("m_lblStartFrom")->isHidden());
     QCOMPARE(m_window->startFrom(), 2);
+}
+
+void TfrmFolderManTest::closingTheWindowDuringARunStopsIt() {
+    const QString source = path(QStringLiteral("photos"));
+    for (const char* name : {"1.jpg", "2.jpg", "3.jpg"}) {
+        QFile f(source + QLatin1Char('/') + QString::fromUtf8(name));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+    }
+    FakeCropWindow crop;
+    m_window->setCropWindow(&crop);
+    showWith(source, path(QStringLiteral("prints")));
+
+    QTimer user;
+    user.setInterval(5);
+    connect(&user, &QTimer::timeout, this, [&] {
+        if (crop.shown.size() == 2 && m_window->isVisible()) {
+            m_window->close();  // hides the crop window: the run stops
+            return;
+        }
+        crop.act([this] { m_window->StepBack(); });
+    });
+    user.start();
+    click("m_lblStart");
+    user.stop();
+
+    QVERIFY(!m_window->running());
+    QVERIFY(!crop.isVisible());
+    QCOMPARE(crop.shown.size(), 2);
+    QCOMPARE(m_window->statusText(1), QStringLiteral("1 images processed, 0 images cropped."));
+    QCOMPARE(label("m_lblLastProcessed")->text(), QStringLiteral("1"));
 }
 
 PICTAVO_QTEST_MAIN(TfrmFolderManTest)
