@@ -330,11 +330,12 @@ void TFormStorage::restorePlacement(const SettingsStore& store) {
                     window->showMinimized();
                 }
             });
-        } else if (state == StoredText::ShowState::Minimized) {
-            m_window->setWindowState(states | Qt::WindowMinimized);
         } else if (state == StoredText::ShowState::Maximized) {
             m_window->setWindowState(states | Qt::WindowMaximized);
         } else {
+            // Also "minimised" on another window: the options dialog shares the
+            // main window's placement values, and coming up minimised it would
+            // hide a modal dialog from its user.
             m_window->setWindowState(states);
         }
     }

@@ -338,11 +338,20 @@ void TFormStorageTest::minimisedMainWindowComesUpNormalThenMinimises() {
     }
     QCOMPARE(value(RegRoot::CurrentUser, QStringLiteral("Options"), QStringLiteral("ShowCmd")),
              QStringLiteral("2"));
-    Window w;
-    w.fsMain->setMainForm(true);
-    w.show();
-    QVERIFY(!w.isMinimized());
-    QTRY_VERIFY(w.isMinimized());
+    {
+        Window w;
+        w.fsMain->setMainForm(true);
+        w.show();
+        QVERIFY(!w.isMinimized());
+        QTRY_VERIFY(w.isMinimized());
+        w.fsMain->setActive(false);
+    }
+    // A dialog sharing the section does not come up minimised.
+    Window dialog;
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    QTest::qWait(20);
+    QVERIFY(!dialog.isMinimized());
 }
 
 void TFormStorageTest::laterStorageRestoresFirstAndSavesLast() {
