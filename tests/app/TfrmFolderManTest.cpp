@@ -71,6 +71,7 @@ private slots:
     void startingWithoutFoldersWarns();
     void resumePointAndItsClearPicture();
     void aResumeTextThatIsNoNumberIsShownThenRejected();
+    void aBadResumeTextAtStartUpSkipsTheFolderCheck();
     void theGlobeOpensTheWebSiteOrReportsWhyNot();
     void escapeClosesTheWindowOnlyWhenPressedThere();
     void aRunSummarisesAndASecondStartIsIgnored();
@@ -291,6 +292,24 @@ void TfrmFolderManTest::aResumeTextThatIsNoNumberIsShownThenRejected() {
     QCOMPARE(label("m_lblLastProcessed")->text(), QStringLiteral("x7"));
     QVERIFY(!widget("m_imgClearBtn")->isHidden());
     QCOMPARE(m_window->startFrom(), 0);
+}
+
+void TfrmFolderManTest::aBadResumeTextAtStartUpSkipsTheFolderCheck() {
+    // As if the store had been edited from outside.
+    label("m_lblLastProcessed")->setText(QStringLiteral("x7"));
+    ModalAnswerer answerer;
+    showWith(path(QStringLiteral("photos")), path(QStringLiteral("prints")));
+    QTRY_COMPARE(answerer.seen().size(), 1);
+    QCOMPARE(answerer.seen()[0].title, QStringLiteral("Pictavo"));
+    QCOMPARE(answerer.seen()[0].text, QStringLiteral("'x7' is not a valid integer value."));
+    QVERIFY(m_window->isVisible());
+    QCOMPARE(label("m_lblLastProcessed")->text(), QStringLiteral("x7"));
+    QVERIFY(!widget("m_imgClearBtn")->isHidden());
+    QCOMPARE(m_window->startFrom(), 0);
+    // The folders were taken, but their check marks wait for the next choice.
+    QCOMPARE(m_window->sourceFolder(), path(QStringLiteral("photos")));
+    QVERIFY(widget("m_imgCheck1")->isHidden());
+    QVERIFY(widget("m_imgCheck2")->isHidden());
 }
 
 void TfrmFolderManTest::theGlobeOpensTheWebSiteOrReportsWhyNot() {
