@@ -136,13 +136,6 @@ void FolderWalk::HandOver(const QString& folder, const QString& name, bool repla
             m_lstShown.append(image);
         }
         ++m_nPosition;
-        if (!m_bAdvance) {
-            // Decoded while the user looks at this image.
-            const QString next = nextImagePath(folder);
-            if (!next.isEmpty()) {
-                m_crop->Prefetch(next);
-            }
-        }
     } catch (...) {
         // The crop window has shown its own box. A new image that fails keeps
         // its position for the next one; a replay that fails (the file went
@@ -151,6 +144,22 @@ void FolderWalk::HandOver(const QString& folder, const QString& name, bool repla
         if (replay) {
             ++m_nPosition;
         }
+        return;
+    }
+    if (!m_bAdvance) {
+        PrefetchNext(folder);
+    }
+}
+
+void FolderWalk::PrefetchNext(const QString& folder) {
+    // Decoded while the user looks at this image. Only a hint: whatever goes
+    // wrong with it must not disturb the image on screen or the position.
+    try {
+        const QString next = nextImagePath(folder);
+        if (!next.isEmpty()) {
+            m_crop->Prefetch(next);
+        }
+    } catch (...) {
     }
 }
 

@@ -52,6 +52,7 @@ private:
     void WaitForUser(bool& stop);
     bool mayEnter(const QString& subfolder) const;
     QString nextImagePath(const QString& folder) const;
+    void PrefetchNext(const QString& folder);
 
     WaitFunction m_wait;
     CropWindowLink* m_crop = nullptr;

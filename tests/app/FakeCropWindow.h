@@ -39,6 +39,9 @@ public:
     }
     void Prefetch(const QString& sourcePath) override {
         prefetched << Prefetched{static_cast<int>(shown.size()) - 1, sourcePath};
+        if (prefetchFails) {
+            throw std::runtime_error("no worker thread");
+        }
     }
     int state() const override { return m_state; }
     bool recurse() const override { return m_recurse; }
@@ -87,6 +90,7 @@ public:
         QString path;
     };
     QList<Prefetched> prefetched;
+    bool prefetchFails = false;
     bool m_recurse = false;
     bool endless = false;  // the walk asked for far more images than there are
 

@@ -275,3 +275,12 @@ TEST_F(FolderWalkTest, NamesTheImageShownNextAheadOfTime) {
     EXPECT_LE(crop.prefetched.size(), crop.shown.size() - 1);
     EXPECT_GE(crop.prefetched.size(), crop.shown.size() - 3);
 }
+
+TEST_F(FolderWalkTest, AFailingHintDisturbsNeitherTheImageNorThePosition) {
+    files(source, {"1.jpg", "2.jpg", "3.jpg"});
+    crop.prefetchFails = true;
+    crop.script = {Command::Skip, Command::Back, Command::Skip, Command::Escape};
+    EXPECT_EQ(run(), QStringLiteral("1"));
+    EXPECT_EQ(shownNames(), list({"1.jpg", "2.jpg", "1.jpg", "2.jpg"}));
+    EXPECT_EQ(crop.processed(), 2);
+}
