@@ -26,6 +26,7 @@ const QString kSubPath = QStringLiteral("/Vornholt/Pictavo2.reg");
 struct Loaded {
     QByteArray bytes;
     bool exists = false;
+    bool unreadable = false;
     bool damaged = false;
     RegDocument doc;
 };
@@ -38,7 +39,8 @@ Loaded load(const QString& path) {
     }
     result.exists = true;
     if (!file.open(QIODevice::ReadOnly)) {
-        return result;  // unreadable: every value reads as absent
+        result.unreadable = true;  // every value reads as absent
+        return result;
     }
     if (file.size() > kMaxFileSize) {
         result.damaged = true;
@@ -69,6 +71,7 @@ SettingsStore::SettingsStore(const QString& filePath, RegRoot root, const QStrin
     Loaded loaded = load(m_filePath);
     m_doc = std::move(loaded.doc);
     m_damaged = loaded.damaged;
+    m_unreadable = loaded.unreadable;
 }
 
 SettingsStore::~SettingsStore() = default;
@@ -187,7 +190,8 @@ void SettingsStore::checkWritable(const QString& section) {
     }
     m_firstSection = section;
     const QFileInfo info(m_filePath);
-    if (m_access == Access::ReadOnly || !QDir().mkpath(info.absolutePath()) ||
+    // A file we cannot read would lose everything in it if we replaced it.
+    if (m_access == Access::ReadOnly || m_unreadable || !QDir().mkpath(info.absolutePath()) ||
         !writable(info.absolutePath()) || (info.exists() && !writable(m_filePath))) {
         failCreate();
     }
@@ -217,6 +221,9 @@ void SettingsStore::close() {
         failSet();
     }
     Loaded fresh = load(m_filePath);
+    if (fresh.unreadable) {
+        failCreate();
+    }
     if (fresh.damaged) {
         const QString keep = m_filePath + QStringLiteral(".damaged");
         QFile::remove(keep);

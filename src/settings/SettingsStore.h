@@ -78,6 +78,7 @@ private:
     Access m_access;
     RegDocument m_doc;
     bool m_damaged = false;
+    bool m_unreadable = false;
     bool m_checked = false;
     QString m_firstSection;
     QString m_firstName;

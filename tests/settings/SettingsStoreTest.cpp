@@ -286,3 +286,15 @@ TEST_F(SettingsStoreTest, ReadOnlySessionNeverWrites) {
     store.close();
     EXPECT_FALSE(QFileInfo::exists(QFileInfo(file).absolutePath()));
 }
+
+TEST_F(SettingsStoreTest, UnreadableFileIsNeverReplaced) {
+    QDir().mkpath(file);  // a folder where the file should be: exists, cannot be read
+    SettingsStore store(file, RegRoot::CurrentUser, kPath, RW);
+    EXPECT_EQ(store.readString(QStringLiteral("Options"), QStringLiteral("A")), std::nullopt);
+    EXPECT_EQ(errorOf([&] {
+                  store.writeString(QStringLiteral("Options"), QStringLiteral("A"),
+                                    QStringLiteral("1"));
+              }),
+              "Failed to create key Options");
+    EXPECT_TRUE(QFileInfo(file).isDir());
+}
