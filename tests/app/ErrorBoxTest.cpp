@@ -1,5 +1,6 @@
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 #include <stdexcept>
 
@@ -12,6 +13,7 @@ class ErrorBoxTest : public QObject {
 private slots:
     void fullStopIsAppendedOnlyAfterCharactersSortingAfterIt();
     void exceptionLeavingAnEventHandlerIsShownAndTheProgramGoesOn();
+    void exceptionMissedByAHandlerReachesTheBoxThroughTheApplication();
 };
 
 void ErrorBoxTest::fullStopIsAppendedOnlyAfterCharactersSortingAfterIt() {
@@ -25,11 +27,15 @@ void ErrorBoxTest::fullStopIsAppendedOnlyAfterCharactersSortingAfterIt() {
 }
 
 void ErrorBoxTest::exceptionLeavingAnEventHandlerIsShownAndTheProgramGoesOn() {
+    // Handlers run through the guard, so an error never unwinds through Qt's
+    // own input handling.
     QPushButton button(QStringLiteral("go"));
     int clicks = 0;
     connect(&button, &QPushButton::clicked, [&] {
-        ++clicks;
-        throw std::runtime_error("Cannot write /x/y");
+        ErrorBox::guard([&] {
+            ++clicks;
+            throw std::runtime_error("Cannot write /x/y");
+        });
     });
     button.show();
     ModalAnswerer answerer;
@@ -41,6 +47,19 @@ void ErrorBoxTest::exceptionLeavingAnEventHandlerIsShownAndTheProgramGoesOn() {
     QCOMPARE(answerer.seen()[0].text, QStringLiteral("Cannot write /x/y."));
     QCOMPARE(answerer.seen()[0].icon, QMessageBox::Critical);
     QCOMPARE(answerer.seen()[0].buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+}
+
+void ErrorBoxTest::exceptionMissedByAHandlerReachesTheBoxThroughTheApplication() {
+    ModalAnswerer answerer;
+    bool ran = false;
+    QTimer::singleShot(0, this, [&] {
+        ran = true;
+        throw std::runtime_error("Not guarded");
+    });
+    QTRY_VERIFY(ran);
+    QTRY_COMPARE(answerer.seen().size(), 1);
+    QCOMPARE(answerer.seen()[0].title, QStringLiteral("Pictavo"));
+    QCOMPARE(answerer.seen()[0].text, QStringLiteral("Not guarded."));
 }
 
 PICTAVO_QTEST_MAIN(ErrorBoxTest)
