@@ -1,7 +1,10 @@
 #include "core/Picture.h"
 
+#include <sys/mman.h>
+
 #include <cstring>
 #include <limits>
+#include <new>
 #include <stdexcept>
 #include <utility>
 
@@ -11,7 +14,37 @@ namespace {
 std::ptrdiff_t strideFor(long long width) {
     return static_cast<std::ptrdiff_t>((width * Picture::kBytesPerPixel + 3) / 4 * 4);
 }
+
+// A photograph's raster is tens of megabytes. Backed by 2 MiB pages, the
+// kernel takes one fault per 2 MiB instead of one per 4 KiB the first time
+// the raster is written, which is a large part of a decode's time.
+constexpr std::size_t kHugePage = std::size_t{2} << 20;
+constexpr std::size_t kMapThreshold = std::size_t{4} << 20;
 }  // namespace
+
+Picture::Storage Picture::allocate(std::size_t bytes) {
+    if (bytes == 0) {
+        return {};
+    }
+    if (bytes < kMapThreshold) {
+        return Storage(new std::uint8_t[bytes]);
+    }
+    const std::size_t mapped = (bytes + kHugePage - 1) / kHugePage * kHugePage;
+    void* data = mmap(nullptr, mapped, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (data == MAP_FAILED) {
+        throw std::bad_alloc();
+    }
+    madvise(data, mapped, MADV_HUGEPAGE);
+    return Storage(static_cast<std::uint8_t*>(data), PictureRelease{mapped});
+}
+
+void PictureRelease::operator()(std::uint8_t* data) const noexcept {
+    if (mappedBytes != 0) {
+        munmap(data, mappedBytes);
+    } else {
+        delete[] data;
+    }
+}
 
 std::size_t Picture::bytesNeeded(long long width, long long height) {
     if (width < 0 || height < 0 || width > std::numeric_limits<int>::max() ||
@@ -37,16 +70,14 @@ Picture::Picture(int width, int height) {
     m_width = width;
     m_height = height;
     m_stride = strideFor(width);
-    if (bytes != 0) {
-        m_data.reset(new std::uint8_t[bytes]);
-    }
+    m_data = allocate(bytes);
 }
 
 Picture::Picture(const Picture& other)
     : m_width(other.m_width), m_height(other.m_height), m_stride(other.m_stride) {
     const std::size_t bytes = other.byteCount();
+    m_data = allocate(bytes);
     if (bytes != 0) {
-        m_data.reset(new std::uint8_t[bytes]);
         std::memcpy(m_data.get(), other.m_data.get(), bytes);
     }
 }

@@ -6,6 +6,13 @@
 
 namespace pictavo {
 
+// Frees a picture's raster: large rasters are mapped pages, small ones come
+// from new[].
+struct PictureRelease {
+    std::size_t mappedBytes = 0;
+    void operator()(std::uint8_t* data) const noexcept;
+};
+
 // A 24-bit raster: each pixel is three bytes in the order blue, green, red
 // (the layout of QImage::Format_BGR888). Rows are reached through scanLine();
 // callers never assume that rows are adjacent. Copies are independent.
@@ -31,7 +38,9 @@ public:
     std::ptrdiff_t bytesPerLine() const { return m_stride; }
     std::size_t byteCount() const { return static_cast<std::size_t>(m_stride) * m_height; }
 
-    std::uint8_t* scanLine(int y) { return m_data.get() + static_cast<std::ptrdiff_t>(y) * m_stride; }
+    std::uint8_t* scanLine(int y) {
+        return m_data.get() + static_cast<std::ptrdiff_t>(y) * m_stride;
+    }
     const std::uint8_t* scanLine(int y) const {
         return m_data.get() + static_cast<std::ptrdiff_t>(y) * m_stride;
     }
@@ -43,10 +52,13 @@ public:
     static std::size_t bytesNeeded(long long width, long long height);
 
 private:
+    using Storage = std::unique_ptr<std::uint8_t[], PictureRelease>;
+    static Storage allocate(std::size_t bytes);
+
     int m_width = 0;
     int m_height = 0;
     std::ptrdiff_t m_stride = 0;
-    std::unique_ptr<std::uint8_t[]> m_data;
+    Storage m_data;
 };
 
 }  // namespace pictavo
