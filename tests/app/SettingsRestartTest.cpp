@@ -2,10 +2,13 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
+#include <QLocale>
 #include <QTest>
+#include <QTimer>
 
 #include <memory>
 
+#include "FakeCropWindow.h"
 #include "app/LinkLabel.h"
 #include "app/TfrmFolderMan.h"
 #include "crop/TfrmImage.h"
@@ -85,6 +88,7 @@ private slots:
     void foldersResumePointPlacementAndOptionsSurviveARestart();
     void translatedTextsAreShownAndSurviveTheirWriteBack();
     void storedRatioBelowTheLimitStopsTheStartUpSteps();
+    void eachRunAddsItsCutsToTheDaysTally();
     void userWithoutMachineRightsKeepsOptionsAndSeesOneError();
     void unwritableMachineStoreChild();
 };
@@ -237,6 +241,42 @@ void SettingsRestartTest::storedRatioBelowTheLimitStopsTheStartUpSteps() {
                  QStringList{QStringLiteral("Invalid Ratio specified. Must be grater than 1,3.")});
     QVERIFY(program.main.isVisible());
     QCOMPARE(program.main.startFrom(), 0);  // SetLastProcessed did not run
+}
+
+void SettingsRestartTest::eachRunAddsItsCutsToTheDaysTally() {
+    pictavo::test::TempDir tmp;
+    const QString source = QString::fromStdString(tmp.file("photos"));
+    const QString dest = QString::fromStdString(tmp.file("prints"));
+    QDir().mkpath(source);
+    QDir().mkpath(dest);
+    for (int i = 1; i <= 5; ++i) {
+        QFile f(source + QStringLiteral("/%1.jpg").arg(i));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+    }
+    store(RegRoot::CurrentUser, key(RegRoot::CurrentUser, QStringLiteral("Options")) +
+                                    QStringLiteral("\"m_edSource_Text\"=\"%1\"\n"
+                                                   "\"m_edDest_Text\"=\"%2\"\n")
+                                        .arg(source, dest));
+    const QString today = QLocale().toString(QDate::currentDate(), QLocale::ShortFormat);
+    FakeCropWindow crop;
+    TfrmFolderMan main;
+    main.setCropWindow(&crop);
+    main.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&main));
+    QTimer user;
+    user.setInterval(5);
+    connect(&user, &QTimer::timeout, this, [&] { crop.act([&main] { main.StepBack(); }); });
+    user.start();
+    for (int cuts : {5, 3}) {
+        crop.script.assign(5, FakeCropWindow::Command::Skip);
+        std::fill_n(crop.script.begin(), cuts, FakeCropWindow::Command::Crop);
+        QTest::mouseClick(main.findChild<QWidget*>(QStringLiteral("m_lblStart")), Qt::LeftButton,
+                          Qt::NoModifier, QPoint(3, 3));
+        QCOMPARE(crop.cropped(), cuts);
+    }
+    user.stop();
+    QCOMPARE(stored(RegRoot::CurrentUser, QStringLiteral("Options"), today), QStringLiteral("7"));
+    main.setCropWindow(nullptr);
 }
 
 void SettingsRestartTest::userWithoutMachineRightsKeepsOptionsAndSeesOneError() {
