@@ -1,7 +1,13 @@
 #include "BenchPhotos.h"
 
+#include <QDir>
+#include <QFileInfo>
+#include <QImage>
+#include <QStringList>
+
+#include <algorithm>
 #include <cstdlib>
-#include <filesystem>
+#include <cstring>
 #include <fstream>
 #include <stdexcept>
 
@@ -10,36 +16,32 @@
 
 namespace pictavo::bench {
 
-namespace fs = std::filesystem;
-
 namespace {
 
-std::string photosFolder() {
-    const char* env = std::getenv("PICTAVO_PHOTOS");
-    return env && *env ? env : PICTAVO_DEFAULT_PHOTOS;
+constexpr int kWidth = 6000;
+constexpr int kHeight = 4000;
+
+QString photoFolder() {
+    if (const char* env = std::getenv("PICTAVO_PHOTOS"))
+        return QString::fromLocal8Bit(env);
+    return QStringLiteral(PICTAVO_SOURCE_DIR "/build/photos");
 }
 
-// The photograph with the most pixels, so the upscale invents the least.
-std::string largestPhoto(const std::string& folder) {
-    std::string best;
-    long long bestPixels = 0;
-    for (const auto& entry : fs::directory_iterator(folder)) {
-        if (entry.path().extension() != ".jpg") {
-            continue;
-        }
-        try {
-            const Picture p = decodeJpegFile(entry.path().string());
-            if (static_cast<long long>(p.width()) * p.height() > bestPixels) {
-                bestPixels = static_cast<long long>(p.width()) * p.height();
-                best = entry.path().string();
-            }
-        } catch (const JpegError&) {
-        }
-    }
-    if (best.empty()) {
-        throw std::runtime_error("No photograph in " + folder + " (run tools/fetch-photos.sh)");
-    }
-    return best;
+// The photograph scaled to cover 6000 x 4000 and cut to it around its centre.
+void make24mp(const QString& from, const QString& to) {
+    const Picture source = decodeJpegFile(from.toStdString());
+    const QImage wrapped(source.scanLine(0), source.width(), source.height(),
+                         static_cast<qsizetype>(source.bytesPerLine()), QImage::Format_BGR888);
+    const QImage covered =
+        wrapped.scaled(kWidth, kHeight, Qt::KeepAspectRatioByExpanding, Qt::SmoothTransformation);
+    const QImage cut =
+        covered
+            .copy((covered.width() - kWidth) / 2, (covered.height() - kHeight) / 2, kWidth, kHeight)
+            .convertToFormat(QImage::Format_BGR888);
+    Picture picture(kWidth, kHeight);
+    for (int y = 0; y < kHeight; ++y)
+        std::memcpy(picture.scanLine(y), cut.constScanLine(y), std::size_t{kWidth} * 3);
+    writeJpegFile(picture, {0, 0, kWidth, kHeight}, 92, to.toStdString());
 }
 
 void writePpm(const std::string& path, const Picture& picture, const Rect& area) {
@@ -62,47 +64,53 @@ void writePpm(const std::string& path, const Picture& picture, const Rect& area)
 
 }  // namespace
 
-Picture resizeBilinear(const Picture& source, int width, int height) {
-    Picture out(width, height);
-    const double sx = static_cast<double>(source.width() - 1) / std::max(width - 1, 1);
-    const double sy = static_cast<double>(source.height() - 1) / std::max(height - 1, 1);
-    for (int y = 0; y < height; ++y) {
-        const double fy = y * sy;
-        const int y0 = static_cast<int>(fy);
-        const int y1 = std::min(y0 + 1, source.height() - 1);
-        const int wy = static_cast<int>((fy - y0) * 256);
-        const std::uint8_t* r0 = source.scanLine(y0);
-        const std::uint8_t* r1 = source.scanLine(y1);
-        std::uint8_t* o = out.scanLine(y);
-        for (int x = 0; x < width; ++x) {
-            const double fx = x * sx;
-            const int x0 = static_cast<int>(fx);
-            const int x1 = std::min(x0 + 1, source.width() - 1);
-            const int wx = static_cast<int>((fx - x0) * 256);
-            for (int c = 0; c < 3; ++c) {
-                const int top = r0[3 * x0 + c] * (256 - wx) + r0[3 * x1 + c] * wx;
-                const int bottom = r1[3 * x0 + c] * (256 - wx) + r1[3 * x1 + c] * wx;
-                o[3 * x + c] = static_cast<std::uint8_t>((top * (256 - wy) + bottom * wy) >> 16);
+std::vector<std::string> photos24mp(int count) {
+    const QString folder = photoFolder();
+    if (folder.isEmpty())
+        return {};
+    QDir photos(folder);
+    QStringList names = photos.entryList({QStringLiteral("*.jpg"), QStringLiteral("*.JPG")},
+                                         QDir::Files, QDir::Name);
+    // The largest photographs first: least upscaling.
+    std::sort(names.begin(), names.end(), [&](const QString& a, const QString& b) {
+        return QFileInfo(photos.filePath(a)).size() > QFileInfo(photos.filePath(b)).size();
+    });
+    const QString cache = QStringLiteral(PICTAVO_BENCH_CACHE);
+    QDir().mkpath(cache);
+    std::vector<std::string> result;
+    for (const QString& name : names) {
+        if (static_cast<int>(result.size()) >= count)
+            break;
+        const QString target = cache + QStringLiteral("/6000x4000-") + name;
+        if (!QFileInfo::exists(target)) {
+            try {
+                make24mp(photos.filePath(name), target);
+            } catch (const std::exception&) {
+                continue;
             }
         }
+        result.push_back(target.toStdString());
     }
-    return out;
+    return result;
+}
+
+std::string scratchFolder(const std::string& name) {
+    const QString path = QDir::cleanPath(QStringLiteral(PICTAVO_BENCH_CACHE "/../bench-scratch/") +
+                                         QString::fromStdString(name));
+    QDir(path).removeRecursively();
+    QDir().mkpath(path);
+    return path.toStdString();
 }
 
 BenchFiles prepareBenchFiles() {
-    const std::string photos = photosFolder();
-    const std::string cache = PICTAVO_BENCH_CACHE;
-    fs::create_directories(cache);
-    BenchFiles files{cache + "/photo-6000x4000-q92.jpg", cache + "/cut-4000x2667.ppm",
-                     cache + "/scratch.jpg"};
-    if (!fs::exists(files.photo24)) {
-        const Picture photo = decodeJpegFile(largestPhoto(photos));
-        const Picture big = resizeBilinear(photo, 6000, 4000);
-        writeJpegFile(big, Rect{0, 0, 6000, 4000}, 92, files.photo24);
+    const std::vector<std::string> photos = photos24mp(1);
+    if (photos.empty()) {
+        throw std::runtime_error("No photograph to benchmark with (run tools/fetch-photos.sh)");
     }
-    if (!fs::exists(files.cutPpm)) {
-        const Picture big = decodeJpegFile(files.photo24);
-        writePpm(files.cutPpm, big, Rect{1000, 667, 5000, 3334});
+    const std::string cache = PICTAVO_BENCH_CACHE;
+    BenchFiles files{photos[0], cache + "/cut-4000x2667.ppm", cache + "/scratch.jpg"};
+    if (!QFileInfo::exists(QString::fromStdString(files.cutPpm))) {
+        writePpm(files.cutPpm, decodeJpegFile(files.photo24), Rect{1000, 667, 5000, 3334});
     }
     return files;
 }

@@ -1,13 +1,24 @@
 #pragma once
 
-#include <string>
+// Large real photographs for the benchmarks: 6000 x 4000 (24-megapixel) JPEG
+// files made once from the photographs that tools/fetch-photos.sh unpacks,
+// kept in a cache folder under build/ (never in the repository).
 
-#include "core/Picture.h"
+#include <string>
+#include <vector>
 
 namespace pictavo::bench {
 
-// Files the codec benchmarks work on, made once from a real photograph of
-// build/photos (tools/fetch-photos.sh) into the build's bench-cache folder.
+// Up to `count` different 6000 x 4000 files at quality 92, each a photograph
+// scaled to cover that size and cut around its centre (fewer when fewer
+// photographs are there). Made on first use. Photographs come from
+// $PICTAVO_PHOTOS, else build/photos of the source tree.
+std::vector<std::string> photos24mp(int count);
+
+// A fresh empty folder beside the cache folder, for written cuts.
+std::string scratchFolder(const std::string& name);
+
+// Files the codec benchmarks work on.
 struct BenchFiles {
     std::string photo24;  // a 6000 x 4000 JPEG at quality 92
     std::string cutPpm;   // the 4000 x 2667 cut of it, as PPM for cjpeg
@@ -16,8 +27,5 @@ struct BenchFiles {
 
 // Throws std::runtime_error when no photograph is there.
 BenchFiles prepareBenchFiles();
-
-// Bilinear resize to width x height.
-Picture resizeBilinear(const Picture& source, int width, int height);
 
 }  // namespace pictavo::bench

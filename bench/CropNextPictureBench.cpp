@@ -16,6 +16,8 @@
 #include <string>
 #include <vector>
 
+#include "BenchPhotos.h"
+#include "WindowBenchSupport.h"
 #include "core/JpegDecoder.h"
 #include "core/JpegEncoder.h"
 #include "crop/PicturePyramid.h"
@@ -24,46 +26,12 @@
 
 namespace {
 
-constexpr int kWidth = 6000;
-constexpr int kHeight = 4000;
-
-QString photosFolder() {
-    if (const char* env = std::getenv("PICTAVO_PHOTOS")) {
-        return QString::fromLocal8Bit(env);
-    }
-    return QStringLiteral(PICTAVO_SOURCE_DIR "/build/photos");
-}
-
-// 6000 x 4000 camera-like JPEG files made from the real photographs, kept in
-// the build folder so they are made once.
+// 6000 x 4000 camera-like JPEG files made from the real photographs.
 const std::vector<QString>& bigPictures() {
     static const std::vector<QString> files = [] {
         std::vector<QString> result;
-        const QString cache = QStringLiteral(PICTAVO_BENCH_CACHE);
-        QDir().mkpath(cache);
-        const QStringList photos =
-            QDir(photosFolder()).entryList({QStringLiteral("*.jpg")}, QDir::Files, QDir::Size);
-        for (const QString& name : photos) {
-            if (result.size() == 3) {
-                break;
-            }
-            const QString target = cache + QStringLiteral("/24mp-") + name;
-            if (!QFileInfo::exists(target)) {
-                const pictavo::Picture photo = pictavo::decodeJpegFile(
-                    (photosFolder() + QLatin1Char('/') + name).toStdString());
-                const QImage wrapped(photo.scanLine(0), photo.width(), photo.height(),
-                                     static_cast<qsizetype>(photo.bytesPerLine()),
-                                     QImage::Format_BGR888);
-                const QImage big =
-                    wrapped.scaled(kWidth, kHeight, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
-                        .convertToFormat(QImage::Format_BGR888);
-                pictavo::Picture picture(kWidth, kHeight);
-                for (int y = 0; y < kHeight; ++y) {
-                    std::copy_n(big.constScanLine(y), 3 * kWidth, picture.scanLine(y));
-                }
-                pictavo::writeJpegFile(picture, {0, 0, kWidth, kHeight}, 92, target.toStdString());
-            }
-            result.push_back(target);
+        for (const std::string& path : pictavo::bench::photos24mp(3)) {
+            result.push_back(QString::fromStdString(path));
         }
         return result;
     }();
@@ -92,8 +60,7 @@ void BM_SpaceToNextPicturePainted(benchmark::State& state) {
     }
     const bool ahead = state.range(0) != 0;
     TfrmImage window;
-    window.show();
-    if (!QTest::qWaitForWindowExposed(&window)) {
+    if (!pictavo::bench::showExposed(window)) {
         state.SkipWithError("window not exposed");
         return;
     }
@@ -149,7 +116,7 @@ void BM_Decode24Megapixels(benchmark::State& state) {
 BENCHMARK(BM_Decode24Megapixels)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_HalveTwice24Megapixels(benchmark::State& state) {
-    pictavo::Picture picture(kWidth, kHeight);
+    pictavo::Picture picture(6000, 4000);
     picture.fill(10, 120, 200);
     for (auto _ : state) {
         benchmark::DoNotOptimize(pictavo::halved(pictavo::halved(picture)));
@@ -166,8 +133,7 @@ void BM_RepaintFittedView(benchmark::State& state) {
         return;
     }
     TfrmImage window;
-    window.show();
-    if (!QTest::qWaitForWindowExposed(&window)) {
+    if (!pictavo::bench::showExposed(window)) {
         state.SkipWithError("window not exposed");
         return;
     }
@@ -192,8 +158,7 @@ void BM_RepaintZoomedView(benchmark::State& state) {
         return;
     }
     TfrmImage window;
-    window.show();
-    if (!QTest::qWaitForWindowExposed(&window)) {
+    if (!pictavo::bench::showExposed(window)) {
         state.SkipWithError("window not exposed");
         return;
     }
@@ -217,11 +182,3 @@ BENCHMARK(BM_RepaintZoomedView)
     ->MeasureProcessCPUTime();
 
 }  // namespace
-
-int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -12,8 +12,8 @@
 #include <algorithm>
 #include <vector>
 
-#include "FrameBenchPhotos.h"
-#include "FrameBenchSupport.h"
+#include "BenchPhotos.h"
+#include "WindowBenchSupport.h"
 #include "crop/TNOEraseBackgroundImage.h"
 #include "crop/TfrmImage.h"
 
@@ -34,8 +34,7 @@ void BM_ClickToNextPicturePainted(benchmark::State& state) {
     const QString out = QString::fromStdString(scratchFolder("click"));
     TfrmImage window;
     window.SetQuality(100);
-    window.show();
-    if (!QTest::qWaitForWindowExposed(&window)) {
+    if (!pictavo::bench::showExposed(window)) {
         state.SkipWithError("window not exposed");
         return;
     }
@@ -88,11 +87,3 @@ BENCHMARK(BM_ClickToNextPicturePainted)
     });
 
 }  // namespace
-
-int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -8,8 +8,8 @@
 #include <QCursor>
 #include <QTest>
 
-#include "FrameBenchPhotos.h"
-#include "FrameBenchSupport.h"
+#include "BenchPhotos.h"
+#include "WindowBenchSupport.h"
 #include "crop/TNOEraseBackgroundImage.h"
 #include "crop/TfrmImage.h"
 
@@ -26,8 +26,7 @@ void BM_PeakMemoryOverARun(benchmark::State& state) {
     const QString out = QString::fromStdString(scratchFolder("memory"));
     TfrmImage window;
     window.SetQuality(100);
-    window.show();
-    if (!QTest::qWaitForWindowExposed(&window)) {
+    if (!pictavo::bench::showExposed(window)) {
         state.SkipWithError("window not exposed");
         return;
     }
@@ -59,11 +58,3 @@ void BM_PeakMemoryOverARun(benchmark::State& state) {
 BENCHMARK(BM_PeakMemoryOverARun)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
-
-int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -8,8 +8,8 @@
 #include <QCursor>
 #include <QTest>
 
-#include "FrameBenchPhotos.h"
-#include "FrameBenchSupport.h"
+#include "BenchPhotos.h"
+#include "WindowBenchSupport.h"
 #include "crop/TNOEraseBackgroundImage.h"
 #include "crop/TfrmImage.h"
 
@@ -25,8 +25,7 @@ void BM_FrameMouseMove(benchmark::State& state) {
         return;
     }
     TfrmImage window;
-    window.show();
-    if (!QTest::qWaitForWindowExposed(&window)) {
+    if (!pictavo::bench::showExposed(window)) {
         state.SkipWithError("window not exposed");
         return;
     }
@@ -67,11 +66,3 @@ BENCHMARK(BM_FrameMouseMove)
     ->ReportAggregatesOnly(true);
 
 }  // namespace
-
-int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

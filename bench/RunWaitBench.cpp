@@ -11,6 +11,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include "WindowBenchSupport.h"
 #include "app/TfrmFolderMan.h"
 #include "app/TfrmImageLink.h"
 #include "core/JpegEncoder.h"
@@ -44,8 +45,7 @@ void BM_RunWaitingOnAPicture(benchmark::State& state) {
     image.setStepBack([&main] { main.StepBack(); });
     main.findChild<QLineEdit*>(QStringLiteral("m_edSource"))->setText(source);
     main.findChild<QLineEdit*>(QStringLiteral("m_edDest"))->setText(dest);
-    main.show();
-    if (!QTest::qWaitForWindowExposed(&main)) {
+    if (!pictavo::bench::showExposed(main)) {
         state.SkipWithError("main window not exposed");
         return;
     }
@@ -77,11 +77,3 @@ void BM_RunWaitingOnAPicture(benchmark::State& state) {
 BENCHMARK(BM_RunWaitingOnAPicture)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 }  // namespace
-
-int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

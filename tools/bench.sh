@@ -6,7 +6,7 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 "$top/tools/build.sh" build/release -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPICTAVO_BENCH=ON
 "$top/tools/fetch-photos.sh"
 for b in "$top"/build/release/bench/bench_*; do
-    [ -x "$b" ] || continue
+    [ -f "$b" ] && [ -x "$b" ] || continue
     echo "== $(basename "$b")"
     "$top/tests/run_isolated.sh" env QT_QPA_PLATFORM="offscreen:configfile=$top/tests/offscreen.json" \
         PICTAVO_PHOTOS="$top/build/photos" "$b"

@@ -1,7 +1,8 @@
-#include "FrameBenchSupport.h"
+#include "WindowBenchSupport.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QTest>
 #include <QThread>
 
 #include <fstream>
@@ -14,6 +15,11 @@ namespace pictavo::bench {
 
 TNOEraseBackgroundImage* viewOf(TfrmImage& window) {
     return window.findChild<TNOEraseBackgroundImage*>();
+}
+
+bool showExposed(QWidget& window) {
+    window.show();
+    return QTest::qWaitForWindowExposed(&window);
 }
 
 void waitForPaint(const PaintCounter& counter, int before) {

@@ -1,7 +1,8 @@
 #pragma once
 
-// What the frame benchmarks share: a crop window shown offscreen, a way to
-// wait until its view has painted, and the process's peak memory.
+// What the window benchmarks share: a window shown offscreen, a way to wait
+// until the crop window's view has painted, and the process's peak memory.
+// Their main() (BenchMain.cpp) creates the application object.
 
 #include <QEvent>
 #include <QObject>
@@ -10,6 +11,7 @@
 
 class TfrmImage;
 class TNOEraseBackgroundImage;
+class QWidget;
 
 namespace pictavo::bench {
 
@@ -25,6 +27,9 @@ public:
 };
 
 TNOEraseBackgroundImage* viewOf(TfrmImage& window);
+
+// Shows the window and waits until it is on screen; false when it never is.
+bool showExposed(QWidget& window);
 
 // Processes events until `counter` has seen a paint after `before`.
 void waitForPaint(const PaintCounter& counter, int before);
