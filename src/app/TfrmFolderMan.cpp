@@ -101,14 +101,15 @@ void TfrmFolderMan::createControls() {
     setPalette(p);
     setAutoFillBackground(true);
 
+    // Lines end in CR LF, as in the texts translators keep in the store.
     m_lblInfo = place(
         plainLabel(
             QStringLiteral(
-                "Pictavo is a simple photo \"Prepare to Print\" tool. It allows to perfom simple\n"
-                "operations like cropping, changing brightness, contrast, red-eye function.\n"
-                "Crop each image in a single mouse click. Move mouse to make the best cut, click\n"
+                "Pictavo is a simple photo \"Prepare to Print\" tool. It allows to perfom simple\r\n"
+                "operations like cropping, changing brightness, contrast, red-eye function.\r\n"
+                "Crop each image in a single mouse click. Move mouse to make the best cut, click\r\n"
                 "Left mouse button to confirm. Use Right mouse button to skip cropping of the "
-                "image.\n"
+                "image.\r\n"
                 "Use ESC key to quit. Hold SHIFT to show advanced image processing toolbar."),
             verdana(12), this),
         "m_lblInfo", 2, 7, 313, 170);

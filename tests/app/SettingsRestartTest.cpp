@@ -139,6 +139,10 @@ void SettingsRestartTest::firstCloseFillsBothStoresWithTheListedValues() {
     QCOMPARE(stored(RegRoot::LocalMachine, QStringLiteral("Language"),
                     QStringLiteral("m_btnOptions_Hint")),
              QStringLiteral("Program Options"));
+    const QString info = stored(RegRoot::LocalMachine, QStringLiteral("Language"),
+                                QStringLiteral("m_lblInfo_Caption"));
+    QVERIFY(info.startsWith(QStringLiteral("Pictavo is a simple photo")));
+    QCOMPARE(info.count(QStringLiteral("\r\n")), 4);
     QCOMPARE(
         namesIn(RegRoot::LocalMachine, QStringLiteral("Language.m_strhMessagesFM_Strings")),
         QStringList({QStringLiteral("Count"), QStringLiteral("Item0"), QStringLiteral("Item1"),

@@ -140,16 +140,16 @@ void TfrmFolderManTest::firstStartShowsAnEmptyWindow() {
     QCOMPARE(widget("m_sb")->geometry(), QRect(0, 372, 578, 19));
     QCOMPARE(widget("m_edSource")->geometry(), QRect(280, 249, 297, 21));
     QVERIFY(edit("m_edSource")->isReadOnly());
-    QCOMPARE(label("m_lblInfo")->text().split(QLatin1Char('\n')).size(), 5);
+    QCOMPARE(label("m_lblInfo")->text().split(QStringLiteral("\r\n")).size(), 5);
     QVERIFY(label("m_lblInfo")
                 ->text()
                 .startsWith(QStringLiteral(
                     "Pictavo is a simple photo \"Prepare to Print\" tool. It allows to perfom "
-                    "simple\noperations like cropping")));
+                    "simple\r\noperations like cropping")));
     QVERIFY(label("m_lblInfo")
                 ->text()
                 .endsWith(QStringLiteral(
-                    "\nUse ESC key to quit. Hold SHIFT to show advanced image processing "
+                    "\r\nUse ESC key to quit. Hold SHIFT to show advanced image processing "
                     "toolbar.")));
     // The artwork is compiled in.
     for (const char* name : {"m_imgLogo", "m_imgGlobe", "m_imgCheck1", "m_imgClearBtn"}) {
