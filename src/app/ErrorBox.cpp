@@ -12,7 +12,9 @@ QString boxText(const QString& text) {
     return text;
 }
 
-QString textOf(const std::exception& error) { return QString::fromUtf8(error.what()); }
+QString textOf(const std::exception& error) {
+    return QString::fromUtf8(error.what());
+}
 
 void show(const QString& text, QWidget* parent) {
     QMessageBox box(QMessageBox::Critical, QStringLiteral("Pictavo"), boxText(text),

@@ -105,9 +105,11 @@ void TfrmFolderMan::createControls() {
     m_lblInfo = place(
         plainLabel(
             QStringLiteral(
-                "Pictavo is a simple photo \"Prepare to Print\" tool. It allows to perfom simple\r\n"
+                "Pictavo is a simple photo \"Prepare to Print\" tool. It allows to perfom "
+                "simple\r\n"
                 "operations like cropping, changing brightness, contrast, red-eye function.\r\n"
-                "Crop each image in a single mouse click. Move mouse to make the best cut, click\r\n"
+                "Crop each image in a single mouse click. Move mouse to make the best cut, "
+                "click\r\n"
                 "Left mouse button to confirm. Use Right mouse button to skip cropping of the "
                 "image.\r\n"
                 "Use ESC key to quit. Hold SHIFT to show advanced image processing toolbar."),
@@ -213,7 +215,9 @@ TfrmFolderMan::TfrmFolderMan(QWidget* parent)
     createStorages();
 }
 
-TfrmFolderMan::~TfrmFolderMan() { TFormStorage::windowDestroying(this); }
+TfrmFolderMan::~TfrmFolderMan() {
+    TFormStorage::windowDestroying(this);
+}
 
 void TfrmFolderMan::createStorages() {
     new TStrHolder(&m_strhMessagesFM, QStringLiteral("m_strhMessagesFM"), this);

@@ -91,7 +91,9 @@ TfrmImage::TfrmImage(QWidget* parent)
     fsLang->setStoredProps({QStringLiteral("m_strhMessages.Strings")});
 }
 
-TfrmImage::~TfrmImage() { TFormStorage::windowDestroying(this); }
+TfrmImage::~TfrmImage() {
+    TFormStorage::windowDestroying(this);
+}
 
 void TfrmImage::FormCreate() {
     m_bTracking = false;

@@ -52,7 +52,8 @@ QString fill(const QString& text, const QStringList& args) {
 
 }  // namespace
 
-MessageList::MessageList(QStringList builtIn) : m_builtIn(std::move(builtIn)), m_strings(m_builtIn) {}
+MessageList::MessageList(QStringList builtIn)
+    : m_builtIn(std::move(builtIn)), m_strings(m_builtIn) {}
 
 void MessageList::setStrings(const QStringList& strings) {
     if (!strings.isEmpty()) {

@@ -2,8 +2,8 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QFile>
 #include <QEnterEvent>
+#include <QFile>
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>

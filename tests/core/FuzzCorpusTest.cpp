@@ -21,9 +21,9 @@ TEST(FuzzCorpus, EveryFileDecodesOrFailsCleanly) {
         const std::vector<std::uint8_t> bytes = test::readBytes(path);
         for (const bool fromFile : {true, false}) {
             try {
-                const Picture p = fromFile ? decodeJpegFile(path, std::size_t{64} << 20)
-                                           : decodeJpegMemory(bytes.data(), bytes.size(),
-                                                              std::size_t{64} << 20);
+                const Picture p =
+                    fromFile ? decodeJpegFile(path, std::size_t{64} << 20)
+                             : decodeJpegMemory(bytes.data(), bytes.size(), std::size_t{64} << 20);
                 EXPECT_GE(p.width(), 1) << path;
             } catch (const JpegError& e) {
                 EXPECT_STRNE(e.what(), "") << path;

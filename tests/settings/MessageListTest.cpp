@@ -34,7 +34,8 @@ TEST(MessageList, TranslationWithOtherPlaceholdersIsNotUsed) {
             << bad;
     }
     list.setStrings({QStringLiteral("100%% %d/%d")});
-    EXPECT_EQ(list.format(0, {QStringLiteral("1"), QStringLiteral("2")}), QStringLiteral("100% 1/2"));
+    EXPECT_EQ(list.format(0, {QStringLiteral("1"), QStringLiteral("2")}),
+              QStringLiteral("100% 1/2"));
 }
 
 TEST(MessageList, EmptyTranslationKeepsTheList) {

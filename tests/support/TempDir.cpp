@@ -29,6 +29,8 @@ TempDir::~TempDir() {
     std::filesystem::remove_all(m_path, ec);
 }
 
-std::string TempDir::file(const std::string& name) const { return m_path + "/" + name; }
+std::string TempDir::file(const std::string& name) const {
+    return m_path + "/" + name;
+}
 
 }  // namespace pictavo::test
