@@ -9,44 +9,17 @@
 #include <functional>
 #include <memory>
 
-#include "app/CropWindowLink.h"
 #include "app/TfrmFolderMan.h"
-#include "app/TfrmImageLink.h"
 #include "crop/TNOEraseBackgroundImage.h"
 #include "crop/TfrmImage.h"
 #include "settings/SettingsStore.h"
 #include "support/JpegFixtures.h"
 #include "support/ModalAnswerer.h"
 #include "support/QtTestMain.h"
+#include "support/RecordingCropLink.h"
 #include "support/TempDir.h"
 
 namespace {
-
-// The real crop window, with a record of what the run asked it to load.
-class RecordingLink : public CropWindowLink {
-public:
-    explicit RecordingLink(TfrmImage& window) : m_link(window) {}
-
-    void show() override { m_link.show(); }
-    void hide() override { m_link.hide(); }
-    bool isVisible() const override { return m_link.isVisible(); }
-    void ShowImage(const QString& sourcePath, const QString& destPath) override {
-        attempts << sourcePath;
-        m_link.ShowImage(sourcePath, destPath);
-        loaded << sourcePath;
-    }
-    int state() const override { return m_link.state(); }
-    bool recurse() const override { return m_link.recurse(); }
-    void resetCounters() override { m_link.resetCounters(); }
-    int processed() const override { return m_link.processed(); }
-    int cropped() const override { return m_link.cropped(); }
-
-    QStringList attempts;
-    QStringList loaded;
-
-private:
-    TfrmImageLink m_link;
-};
 
 using Action = std::function<void(TfrmImage&)>;
 
@@ -108,7 +81,7 @@ private:
     QString m_dest;
     std::unique_ptr<TfrmFolderMan> m_window;
     std::unique_ptr<TfrmImage> m_image;
-    std::unique_ptr<RecordingLink> m_link;
+    std::unique_ptr<RecordingCropLink> m_link;
 };
 
 void BatchRunTest::init() {
@@ -123,7 +96,7 @@ void BatchRunTest::init() {
 
     m_window = std::make_unique<TfrmFolderMan>();
     m_image = std::make_unique<TfrmImage>();
-    m_link = std::make_unique<RecordingLink>(*m_image);
+    m_link = std::make_unique<RecordingCropLink>(*m_image);
     m_window->setCropWindow(m_link.get());
     m_image->setStepBack([this] { m_window->StepBack(); });
 

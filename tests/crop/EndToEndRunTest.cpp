@@ -18,9 +18,7 @@
 #include <memory>
 
 #include "CjpegReference.h"
-#include "app/CropWindowLink.h"
 #include "app/TfrmFolderMan.h"
-#include "app/TfrmImageLink.h"
 #include "core/JpegDecoder.h"
 #include "crop/FrameGeometry.h"
 #include "crop/TNOEraseBackgroundImage.h"
@@ -29,40 +27,13 @@
 #include "support/JpegFixtures.h"
 #include "support/ModalAnswerer.h"
 #include "support/QtTestMain.h"
+#include "support/RecordingCropLink.h"
 #include "support/TempDir.h"
 
 using pictavo::Rect;
 using pictavo::test::readBytes;
 
 namespace {
-
-// The real crop window, recording what the run loaded and what it hinted.
-class RecordingLink : public CropWindowLink {
-public:
-    explicit RecordingLink(TfrmImage& window) : m_link(window) {}
-    void show() override { m_link.show(); }
-    void hide() override { m_link.hide(); }
-    bool isVisible() const override { return m_link.isVisible(); }
-    void ShowImage(const QString& sourcePath, const QString& destPath) override {
-        m_link.ShowImage(sourcePath, destPath);
-        loaded << sourcePath;
-    }
-    void Prefetch(const QString& sourcePath) override {
-        hints << sourcePath;
-        m_link.Prefetch(sourcePath);
-    }
-    int state() const override { return m_link.state(); }
-    bool recurse() const override { return m_link.recurse(); }
-    void resetCounters() override { m_link.resetCounters(); }
-    int processed() const override { return m_link.processed(); }
-    int cropped() const override { return m_link.cropped(); }
-
-    QStringList loaded;
-    QStringList hints;
-
-private:
-    TfrmImageLink m_link;
-};
 
 QString photosFolder() {
     return qEnvironmentVariable("PICTAVO_SOURCE_DIR") + QStringLiteral("/build/photos");
@@ -115,7 +86,7 @@ void EndToEndRunTest::cropUncutSkipAndBackOverRealPhotographs() {
 
     TfrmFolderMan window;
     TfrmImage image;
-    RecordingLink link(image);
+    RecordingCropLink link(image);
     window.setCropWindow(&link);
     image.setStepBack([&window] { window.StepBack(); });
     window.findChild<QLineEdit*>(QStringLiteral("m_edSource"))->setText(source);

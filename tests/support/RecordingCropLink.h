@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include "app/CropWindowLink.h"
+#include "app/TfrmImageLink.h"
+
+class TfrmImage;
+
+// The real crop window as the batch run sees it, with a record of the images
+// the run tried to load, those that loaded, and those it named ahead.
+class RecordingCropLink : public CropWindowLink {
+public:
+    explicit RecordingCropLink(TfrmImage& window) : m_link(window) {}
+
+    void show() override { m_link.show(); }
+    void hide() override { m_link.hide(); }
+    bool isVisible() const override { return m_link.isVisible(); }
+    void ShowImage(const QString& sourcePath, const QString& destPath) override {
+        attempts << sourcePath;
+        m_link.ShowImage(sourcePath, destPath);
+        loaded << sourcePath;
+    }
+    void Prefetch(const QString& sourcePath) override {
+        hints << sourcePath;
+        m_link.Prefetch(sourcePath);
+    }
+    int state() const override { return m_link.state(); }
+    bool recurse() const override { return m_link.recurse(); }
+    void resetCounters() override { m_link.resetCounters(); }
+    int processed() const override { return m_link.processed(); }
+    int cropped() const override { return m_link.cropped(); }
+
+    QStringList attempts;
+    QStringList loaded;
+    QStringList hints;
+
+private:
+    TfrmImageLink m_link;
+};
