@@ -6,9 +6,9 @@
 
 #include <QStringList>
 
-#include "CjpegReference.h"
 #include "core/JpegDecoder.h"
 #include "settings/MessageList.h"
+#include "support/ExternalTools.h"
 #include "support/JpegFixtures.h"
 #include "support/TempDir.h"
 

@@ -17,13 +17,13 @@
 #include <map>
 #include <memory>
 
-#include "CjpegReference.h"
 #include "app/TfrmFolderMan.h"
 #include "core/JpegDecoder.h"
 #include "crop/FrameGeometry.h"
 #include "crop/TNOEraseBackgroundImage.h"
 #include "crop/TfrmImage.h"
 #include "settings/SettingsStore.h"
+#include "support/ExternalTools.h"
 #include "support/JpegFixtures.h"
 #include "support/ModalAnswerer.h"
 #include "support/QtTestMain.h"

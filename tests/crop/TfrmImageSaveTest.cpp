@@ -13,10 +13,10 @@
 
 #include <memory>
 
-#include "CjpegReference.h"
 #include "core/JpegDecoder.h"
 #include "crop/TNOEraseBackgroundImage.h"
 #include "crop/TfrmImage.h"
+#include "support/ExternalTools.h"
 #include "support/JpegFixtures.h"
 #include "support/ModalAnswerer.h"
 #include "support/QtTestMain.h"

@@ -9,6 +9,8 @@
 #include <fstream>
 #include <stdexcept>
 
+#include "support/JpegFixtures.h"
+
 extern char** environ;
 
 namespace pictavo::test {
@@ -85,6 +87,18 @@ void writePpm(const std::string& path, const Picture& picture, const Rect& area)
     if (!out) {
         throw std::runtime_error("Cannot write " + path);
     }
+}
+
+std::vector<std::uint8_t> cjpegReference(const Picture& picture, const Rect& area, int quality,
+                                         const std::string& scratch) {
+    const std::string ppm = scratch + "/reference.ppm";
+    const std::string jpg = scratch + "/reference.jpg";
+    writePpm(ppm, picture, area);
+    if (runProgram({"cjpeg", "-quality", std::to_string(quality), "-dct", "float", "-baseline",
+                    "-outfile", jpg, ppm}) != 0) {
+        return {};
+    }
+    return readBytes(jpg);
 }
 
 bool samePixels(const Picture& a, const Picture& b) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,13 @@ Picture readPnm(const std::string& path);
 // Writes the rectangle `area` of `picture` as a binary PPM, black outside the
 // picture.
 void writePpm(const std::string& path, const Picture& picture, const Rect& area);
+
+// What the library's own tool writes for the same pixels:
+// `cjpeg -quality Q -dct float -baseline` of `area` of `picture`, black outside
+// the picture. Empty when cjpeg could not be run. `scratch` is a folder for the
+// intermediate files.
+std::vector<std::uint8_t> cjpegReference(const Picture& picture, const Rect& area, int quality,
+                                         const std::string& scratch);
 
 // True when both pictures have the same size and the same pixels.
 bool samePixels(const Picture& a, const Picture& b);
