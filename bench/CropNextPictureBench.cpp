@@ -124,33 +124,10 @@ void BM_HalveTwice24Megapixels(benchmark::State& state) {
 }
 BENCHMARK(BM_HalveTwice24Megapixels)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-// A repaint of the whole fitted view from its display copy: what every frame
-// movement costs.
-void BM_RepaintFittedView(benchmark::State& state) {
-    const auto& files = bigPictures();
-    if (files.empty()) {
-        state.SkipWithError("no photographs");
-        return;
-    }
-    TfrmImage window;
-    if (!pictavo::bench::showExposed(window)) {
-        state.SkipWithError("window not exposed");
-        return;
-    }
-    window.ShowImage(files[0], QString());
-    auto* view = window.findChild<TNOEraseBackgroundImage*>();
-    view->repaint();
-    for (auto _ : state) {
-        view->repaint();
-    }
-}
-BENCHMARK(BM_RepaintFittedView)
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime()
-    ->MeasureProcessCPUTime();
-
-// The same when zoomed in by `range(0)` steps: past four times the window's
-// area the view scales the exposed part on each paint.
+// A repaint of the whole view after `range(0)` zoom steps in. At the fit (0)
+// it paints from the display copy, which is what every frame movement costs;
+// past four times the window's area the view scales the exposed part on each
+// paint.
 void BM_RepaintZoomedView(benchmark::State& state) {
     const auto& files = bigPictures();
     if (files.empty()) {
@@ -173,6 +150,7 @@ void BM_RepaintZoomedView(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_RepaintZoomedView)
+    ->Arg(0)
     ->Arg(1)
     ->Arg(3)
     ->Arg(10)

@@ -36,17 +36,14 @@ void LinkLabel::leaveEvent(QEvent* event) {
 }
 
 void LinkLabel::mousePressEvent(QMouseEvent* event) {
-    m_bPressed = event->button() == Qt::LeftButton;
+    m_click.press(event);
     event->accept();
 }
 
 // A click is a left press and release on the label, as with a button.
 void LinkLabel::mouseReleaseEvent(QMouseEvent* event) {
-    const bool click = m_bPressed && event->button() == Qt::LeftButton &&
-                       rect().contains(event->position().toPoint());
-    m_bPressed = false;
     event->accept();
-    if (click) {
+    if (m_click.release(event, rect())) {
         emit clicked();
     }
 }

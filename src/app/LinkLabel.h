@@ -2,6 +2,8 @@
 
 #include <QLabel>
 
+#include "app/LeftClick.h"
+
 // A label that acts as a link: underlined, blue, hand cursor; navy while the
 // mouse is over it; a left click emits clicked().
 class LinkLabel : public QLabel {
@@ -26,5 +28,5 @@ protected:
 private:
     void setTextColour(const QColor& colour);
 
-    bool m_bPressed = false;
+    LeftClick m_click;
 };

@@ -13,17 +13,14 @@ void PictureBox::paintEvent(QPaintEvent* /*event*/) {
 }
 
 void PictureBox::mousePressEvent(QMouseEvent* event) {
-    m_bPressed = event->button() == Qt::LeftButton;
+    m_click.press(event);
     event->accept();
     emit pressed(event->button());
 }
 
 void PictureBox::mouseReleaseEvent(QMouseEvent* event) {
-    const bool click = m_bPressed && event->button() == Qt::LeftButton &&
-                       rect().contains(event->position().toPoint());
-    m_bPressed = false;
     event->accept();
-    if (click) {
+    if (m_click.release(event, rect())) {
         emit clicked();
     }
 }

@@ -3,6 +3,8 @@
 #include <QSvgRenderer>
 #include <QWidget>
 
+#include "app/LeftClick.h"
+
 // A picture control: draws an SVG picture stretched to its bounds, over a
 // transparent background. Reports button presses and left clicks.
 class PictureBox : public QWidget {
@@ -23,5 +25,5 @@ protected:
 
 private:
     QSvgRenderer m_renderer;
-    bool m_bPressed = false;
+    LeftClick m_click;
 };
