@@ -2,7 +2,7 @@
 
 #include <QFont>
 
-#include "app/ErrorBox.h"
+#include "ui/ErrorBox.h"
 
 PictavoApplication::PictavoApplication(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationName(QStringLiteral("Pictavo"));

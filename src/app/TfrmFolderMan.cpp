@@ -19,10 +19,10 @@
 #include <stdexcept>
 
 #include "app/CropWindowLink.h"
-#include "app/ErrorBox.h"
-#include "app/LinkLabel.h"
-#include "app/PictureBox.h"
-#include "app/ShadowLabel.h"
+#include "ui/ErrorBox.h"
+#include "ui/LinkLabel.h"
+#include "ui/PictureBox.h"
+#include "ui/ShadowLabel.h"
 #include "app/TfrmOptionsDialog.h"
 #include "app/WalkNames.h"
 #include "settings/DayTally.h"

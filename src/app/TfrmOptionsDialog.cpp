@@ -8,7 +8,7 @@
 
 #include <memory>
 
-#include "app/ErrorBox.h"
+#include "ui/ErrorBox.h"
 #include "app/QualitySlider.h"
 #include "app/RatioEdit.h"
 #include "crop/TfrmImage.h"

@@ -13,7 +13,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/ErrorBox.h"
+#include "ui/ErrorBox.h"
 #include "core/JpegDecoder.h"
 #include "crop/CutBeep.h"
 #include "crop/FrameGeometry.h"

@@ -3,7 +3,7 @@
 #include <QCloseEvent>
 #include <QWidget>
 
-#include "app/ErrorBox.h"
+#include "ui/ErrorBox.h"
 #include "settings/TFormStorage.h"
 
 FormStorageHooks::FormStorageHooks(QWidget* window) : QObject(window), m_window(window) {

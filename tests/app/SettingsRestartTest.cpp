@@ -9,7 +9,7 @@
 #include <memory>
 
 #include "FakeCropWindow.h"
-#include "app/LinkLabel.h"
+#include "ui/LinkLabel.h"
 #include "app/TfrmFolderMan.h"
 #include "crop/TfrmImage.h"
 #include "settings/RegDocument.h"

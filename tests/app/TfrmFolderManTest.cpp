@@ -14,8 +14,8 @@
 #include <stdexcept>
 
 #include "FakeCropWindow.h"
-#include "app/LinkLabel.h"
-#include "app/PictureBox.h"
+#include "ui/LinkLabel.h"
+#include "ui/PictureBox.h"
 #include "settings/SettingsStore.h"
 #include "support/ModalAnswerer.h"
 #include "support/QtTestMain.h"

@@ -1,4 +1,4 @@
-#include "app/ShadowLabel.h"
+#include "ui/ShadowLabel.h"
 
 #include <QEvent>
 #include <QFontMetrics>

@@ -1,4 +1,4 @@
-#include "app/PictureBox.h"
+#include "ui/PictureBox.h"
 
 #include <QMouseEvent>
 #include <QPainter>

@@ -4,7 +4,7 @@
 
 #include <stdexcept>
 
-#include "app/ErrorBox.h"
+#include "ui/ErrorBox.h"
 #include "support/ModalAnswerer.h"
 #include "support/QtTestMain.h"
 

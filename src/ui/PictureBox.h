@@ -3,7 +3,7 @@
 #include <QSvgRenderer>
 #include <QWidget>
 
-#include "app/LeftClick.h"
+#include "ui/LeftClick.h"
 
 // A picture control: draws an SVG picture stretched to its bounds, over a
 // transparent background. Reports button presses and left clicks.

@@ -2,7 +2,7 @@
 
 #include <QLabel>
 
-#include "app/LeftClick.h"
+#include "ui/LeftClick.h"
 
 // A label that acts as a link: underlined, blue, hand cursor; navy while the
 // mouse is over it; a left click emits clicked().
