@@ -2,7 +2,6 @@
 
 #include <QCloseEvent>
 #include <QColor>
-#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -18,6 +17,7 @@
 
 #include <stdexcept>
 
+#include "app/BatchRun.h"
 #include "app/CropWindowLink.h"
 #include "ui/ErrorBox.h"
 #include "ui/LinkLabel.h"
@@ -30,28 +30,6 @@
 #include "settings/TStrHolder.h"
 
 const char* const TfrmFolderMan::kMakerWebSite = "https://www.vornholt.example";
-
-namespace {
-
-// Stops the run's timer and hides the crop window however the run ends.
-class RunScope {
-public:
-    RunScope(QTimer& timer, CropWindowLink& crop) : m_timer(timer), m_crop(crop) {
-        m_timer.start();
-    }
-    ~RunScope() {
-        m_crop.hide();
-        m_timer.stop();
-    }
-    RunScope(const RunScope&) = delete;
-    RunScope& operator=(const RunScope&) = delete;
-
-private:
-    QTimer& m_timer;
-    CropWindowLink& m_crop;
-};
-
-}  // namespace
 
 namespace {
 
@@ -205,13 +183,11 @@ TfrmFolderMan::TfrmFolderMan(QWidget* parent)
                         QStringLiteral("Browse for Destination Folder"),
                         QStringLiteral("Please make sure that source and destination folders are "
                                        "specified and exist")}),
-      // The run's wait sleeps until the next event; the 100 ms timer is one.
-      m_walk([] { QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents); }),
+      m_run(m_strhMessagesFM),
       m_openUrl([](const QUrl& url) { return QDesktopServices::openUrl(url); }) {
     setObjectName(QStringLiteral("frmFolderMan"));
     createControls();
     connectHandlers();
-    m_tmMain.setInterval(100);
     createStorages();
 }
 
@@ -244,7 +220,7 @@ void TfrmFolderMan::createStorages() {
 
 void TfrmFolderMan::setCropWindow(CropWindowLink* crop) {
     m_crop = crop;
-    m_walk.setCropWindow(crop);
+    m_run.setCropWindow(crop);
 }
 
 void TfrmFolderMan::connectHandlers() {
@@ -265,7 +241,6 @@ void TfrmFolderMan::connectHandlers() {
     connect(m_imgGlobe, &PictureBox::pressed, this, [this](Qt::MouseButton button) {
         handle([this, button] { m_imgGlobeMouseDown(button); });
     });
-    connect(&m_tmMain, &QTimer::timeout, this, [this] { handle([this] { m_tmMainTimer(); }); });
 
     // Key events reach the window before its controls.
     installEventFilter(this);
@@ -368,7 +343,7 @@ QString TfrmFolderMan::BrowseForFolder(int messageIndex, const QString& folder) 
 }
 
 void TfrmFolderMan::m_lblSourceFolderClick() {
-    if (m_walk.running()) {
+    if (m_run.running()) {
         return;  // the run in progress owns the folders and the resume point
     }
     const QString chosen = BrowseForFolder(2, m_sSourceFolder);
@@ -383,7 +358,7 @@ void TfrmFolderMan::m_lblSourceFolderClick() {
 }
 
 void TfrmFolderMan::m_lblDistFolderClick() {
-    if (m_walk.running()) {
+    if (m_run.running()) {
         return;
     }
     const QString chosen = BrowseForFolder(3, m_sDestFolder);
@@ -409,12 +384,12 @@ void TfrmFolderMan::SetLastProcessed(const QString& text) {
         bool ok = false;
         startFrom = text.toInt(&ok, 10);
         if (!ok) {
-            m_walk.setStartFrom(0);
+            m_run.setStartFrom(0);
             throw std::runtime_error(
                 QStringLiteral("'%1' is not a valid integer value").arg(text).toStdString());
         }
     }
-    m_walk.setStartFrom(startFrom);
+    m_run.setStartFrom(startFrom);
 }
 
 void TfrmFolderMan::m_imgClearBtnClick() {
@@ -453,32 +428,21 @@ void TfrmFolderMan::m_lblMoreInfoClick() {
 }
 
 void TfrmFolderMan::StepBack() {
-    m_walk.StepBack();
-}
-
-void TfrmFolderMan::m_tmMainTimer() {
-    m_walk.TimerTick();
+    m_run.StepBack();
 }
 
 void TfrmFolderMan::m_btnStartClick() {
     // The main window stays live during a run; a second run would share the
     // run's fields with the first.
-    if (m_walk.running() || !m_crop) {
+    if (m_run.running() || !m_crop) {
         return;
     }
     if (m_imgCheck1->isHidden() || m_imgCheck2->isHidden()) {
         QMessageBox::warning(this, QStringLiteral("Warning"), m_strhMessagesFM.text(4));
         return;
     }
-    QString resume;
-    {
-        RunScope scope(m_tmMain, *m_crop);
-        m_crop->resetCounters();
-        resume = m_walk.Run(m_sSourceFolder, m_sDestFolder);
-        SetLastProcessed(resume);
-    }
-    const QString summary = m_strhMessagesFM.format(
-        0, {QString::number(m_crop->processed()), QString::number(m_crop->cropped())});
-    m_sbPanel1->setText(summary);
-    AddDayTally(*m_fsMain, m_crop->cropped());
+    const BatchRun::Outcome outcome = m_run.Run(m_sSourceFolder, m_sDestFolder);
+    SetLastProcessed(outcome.resume);
+    m_sbPanel1->setText(outcome.summary);
+    AddDayTally(*m_fsMain, outcome.cropped);
 }

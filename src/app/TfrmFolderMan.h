@@ -1,13 +1,12 @@
 #pragma once
 
 #include <QString>
-#include <QTimer>
 #include <QUrl>
 #include <QWidget>
 
 #include <functional>
 
-#include "app/FolderWalk.h"
+#include "app/BatchRun.h"
 #include "settings/MessageList.h"
 
 class CropWindowLink;
@@ -23,7 +22,7 @@ class TfrmImage;
 
 // The main window: the three steps (source folder, destination folder, start),
 // the resume point, the links, and the status bar with the last run's summary.
-// It owns the folder batch run.
+// It starts the folder batch run.
 class TfrmFolderMan : public QWidget {
     Q_OBJECT
 public:
@@ -55,8 +54,8 @@ public:
 
     const QString& sourceFolder() const { return m_sSourceFolder; }
     const QString& destFolder() const { return m_sDestFolder; }
-    int startFrom() const { return m_walk.startFrom(); }
-    bool running() const { return m_walk.running(); }
+    int startFrom() const { return m_run.startFrom(); }
+    bool running() const { return m_run.running(); }
     QString statusText(int panel) const;
 
     MessageList m_strhMessagesFM;
@@ -87,7 +86,6 @@ private:
     void m_lblMoreInfoClick();
     void m_imgGlobeMouseDown(Qt::MouseButton button);
     void m_imgClearBtnClick();
-    void m_tmMainTimer();
 
     // The folder dialog with message `messageIndex` as its title, preselecting
     // `folder` when it exists. Returns the chosen folder, or empty on cancel.
@@ -103,8 +101,7 @@ private:
     // saves last.
     TFormStorage* m_fsMain = nullptr;
     TFormStorage* m_fsLang = nullptr;
-    FolderWalk m_walk;
-    QTimer m_tmMain;
+    BatchRun m_run;
     std::function<bool(const QUrl&)> m_openUrl;
     bool m_bShown = false;
     // Escape closes the window on release only when it was also pressed here,
