@@ -1,13 +1,16 @@
 #include "app/FolderWalk.h"
 
+#include <QFile>
 #include <QFileInfo>
 
+#include <chrono>
 #include <stdexcept>
 #include <utility>
 
 #include "app/CropWindowLink.h"
 #include "app/FolderListing.h"
 #include "app/WalkNames.h"
+#include "core/AtomicFile.h"
 
 namespace {
 
@@ -31,6 +34,10 @@ QString FolderWalk::Run(const QString& sourceFolder, const QString& destFolder) 
         throw std::logic_error("FolderWalk::Run without a crop window");
     }
     RunningFlag running(m_bRunning);
+    // Temporary files of writes killed before this run are of no use to
+    // anyone; those of a write still going on elsewhere are newer.
+    pictavo::removeStaleTempFiles(QFile::encodeName(destFolder).toStdString(),
+                                  std::chrono::system_clock::now());
     m_sSourceFolder = sourceFolder;
     m_sDestFolder = destFolder;
     m_entered.clear();

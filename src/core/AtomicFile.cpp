@@ -1,5 +1,6 @@
 #include "core/AtomicFile.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/random.h>
 #include <sys/stat.h>
@@ -8,12 +9,35 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <system_error>
 #include <vector>
 
 namespace pictavo {
 
 namespace {
+
+// Temporary files are named kTempPrefix, 8 lower-case hex digits, kTempSuffix.
+constexpr char kTempPrefix[] = ".pictavo-";
+constexpr char kTempSuffix[] = ".tmp";
+constexpr std::size_t kTempDigits = 8;
+
+bool isTempName(const char* name) {
+    const std::size_t prefix = sizeof kTempPrefix - 1;
+    const std::size_t suffix = sizeof kTempSuffix - 1;
+    if (std::strlen(name) != prefix + kTempDigits + suffix ||
+        std::strncmp(name, kTempPrefix, prefix) != 0 ||
+        std::strcmp(name + prefix + kTempDigits, kTempSuffix) != 0) {
+        return false;
+    }
+    for (std::size_t i = prefix; i < prefix + kTempDigits; ++i) {
+        const char c = name[i];
+        if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'))) {
+            return false;
+        }
+    }
+    return true;
+}
 
 std::string systemText(int error) {
     return std::error_code(error, std::generic_category()).message();
@@ -44,7 +68,7 @@ public:
                 random = static_cast<std::uint32_t>(::getpid()) * 2654435761u + attempt;
             }
             char name[32];
-            std::snprintf(name, sizeof name, "/.pictavo-%08x.tmp", random);
+            std::snprintf(name, sizeof name, "/%s%08x%s", kTempPrefix, random, kTempSuffix);
             m_path = folder + name;
             m_fd = ::open(m_path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
             if (m_fd >= 0 || errno != EEXIST) {
@@ -139,6 +163,23 @@ private:
     int m_fd;
 };
 
+// An open folder listing that closes itself.
+class FolderReader {
+public:
+    explicit FolderReader(const std::string& folder) : m_dir(::opendir(folder.c_str())) {}
+    FolderReader(const FolderReader&) = delete;
+    FolderReader& operator=(const FolderReader&) = delete;
+    ~FolderReader() {
+        if (m_dir) {
+            ::closedir(m_dir);
+        }
+    }
+    DIR* dir() const { return m_dir; }
+
+private:
+    DIR* m_dir;
+};
+
 }  // namespace
 
 void writeFileAtomic(const std::string& path, const void* data, std::size_t size) {
@@ -177,6 +218,35 @@ void copyFileAtomic(const std::string& source, const std::string& dest) {
     }
     temp.setModificationTime(st.st_mtim);
     temp.commit();
+}
+
+int removeStaleTempFiles(const std::string& folder, std::chrono::system_clock::time_point before) {
+    FolderReader reader(folder);
+    if (!reader.dir()) {
+        return 0;
+    }
+    const int fd = ::dirfd(reader.dir());
+    const auto limit =
+        std::chrono::duration_cast<std::chrono::nanoseconds>(before.time_since_epoch());
+    int removed = 0;
+    while (const dirent* entry = ::readdir(reader.dir())) {
+        if (!isTempName(entry->d_name)) {
+            continue;
+        }
+        // Looked at without following a link: a link named like ours is not
+        // ours, and neither is what it points to.
+        struct stat st {};
+        if (::fstatat(fd, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode)) {
+            continue;
+        }
+        // A file changed since the run began may still be another writer's.
+        const auto changed =
+            std::chrono::seconds(st.st_mtim.tv_sec) + std::chrono::nanoseconds(st.st_mtim.tv_nsec);
+        if (changed < limit && ::unlinkat(fd, entry->d_name, 0) == 0) {
+            ++removed;
+        }
+    }
+    return removed;
 }
 
 }  // namespace pictavo

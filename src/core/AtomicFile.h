@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <stdexcept>
 #include <string>
@@ -20,5 +21,12 @@ void writeFileAtomic(const std::string& path, const void* data, std::size_t size
 // Byte copy of `source` to `dest` by the same replace-by-rename; the copy
 // keeps the source's modification time. The source is only read.
 void copyFileAtomic(const std::string& source, const std::string& dest);
+
+// Removes what writes into `folder` left behind when the program was killed
+// before their rename: regular files named as this writer names its temporary
+// files and last changed before `before`. Links, folders and other names are
+// never touched; whatever cannot be read or removed stays. Returns the number
+// of files removed.
+int removeStaleTempFiles(const std::string& folder, std::chrono::system_clock::time_point before);
 
 }  // namespace pictavo

@@ -1,11 +1,16 @@
 #include "app/FolderWalk.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 #include <QDir>
 #include <QFile>
 #include <QStringList>
 
+#include <ctime>
 #include <functional>
 #include <initializer_list>
 
@@ -283,4 +288,57 @@ TEST_F(FolderWalkTest, AFailingHintDisturbsNeitherTheImageNorThePosition) {
     EXPECT_EQ(run(), QStringLiteral("1"));
     EXPECT_EQ(shownNames(), list({"1.jpg", "2.jpg", "1.jpg", "2.jpg"}));
     EXPECT_EQ(crop.processed(), 2);
+}
+
+TEST_F(FolderWalkTest, ARunRemovesOnlyItsOwnStaleTemporaryFiles) {
+    // What a write killed before its rename leaves, beside things that only
+    // look like it.
+    enum Kind { File, Folder, Link };
+    const struct {
+        const char* name;
+        Kind kind;
+        int ageSeconds;  // negative: changed after the run began
+        bool stays;
+    } cases[] = {
+        {".pictavo-0badf00d.tmp", File, 3600, false},
+        {".pictavo-1234abcd.tmp", File, -3600, true},  // another writer's, still growing
+        {".pictavo-abcdef01.tmp", Folder, 3600, true},
+        {".pictavo-abcdef02.tmp", Link, 3600, true},
+        {".pictavo-notes.tmp", File, 3600, true},
+        {"pictavo-0badf00d.tmp", File, 3600, true},
+        {"_a.jpg", File, 3600, true},
+    };
+    files(root, {"target.jpg"});
+    const QByteArray target = QFile::encodeName(root + QStringLiteral("/target.jpg"));
+    const auto setAge = [](const QByteArray& path, int seconds) {
+        const timespec times[2] = {{time(nullptr) - seconds, 0}, {time(nullptr) - seconds, 0}};
+        return utimensat(AT_FDCWD, path.constData(), times, AT_SYMLINK_NOFOLLOW) == 0;
+    };
+    ASSERT_TRUE(setAge(target, 3600));
+    QStringList expected;
+    for (const auto& c : cases) {
+        const QString path = dest + QLatin1Char('/') + QString::fromUtf8(c.name);
+        const QByteArray native = QFile::encodeName(path);
+        if (c.kind == Folder) {
+            ASSERT_TRUE(QDir().mkpath(path));
+        } else if (c.kind == Link) {
+            ASSERT_EQ(symlink(target.constData(), native.constData()), 0);
+        } else {
+            QFile f(path);
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        }
+        ASSERT_TRUE(setAge(native, c.ageSeconds)) << c.name;
+        if (c.stays) {
+            expected << QString::fromUtf8(c.name);
+        }
+    }
+    files(source, {"a.jpg"});
+    run();
+
+    QStringList left = QDir(dest).entryList(
+        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+    expected.sort();
+    left.sort();
+    EXPECT_EQ(left, expected);
+    EXPECT_TRUE(QFile::exists(root + QStringLiteral("/target.jpg")));
 }
