@@ -1,6 +1,7 @@
 #include "app/BatchRun.h"
 
 #include <QCoreApplication>
+#include <QFile>
 
 #include "app/CropWindowLink.h"
 #include "settings/MessageList.h"
@@ -50,5 +51,11 @@ BatchRun::Outcome BatchRun::Run(const QString& sourceFolder, const QString& dest
     outcome.summary = m_messages.format(
         0, {QString::number(m_crop->processed()), QString::number(m_crop->cropped())});
     outcome.cropped = m_crop->cropped();
+    if (!m_walk.goneFolder().isEmpty()) {
+        outcome.warning = QStringLiteral(
+                              "The folder %1 can no longer be read (removed, renamed or "
+                              "unmounted). The run stops here.")
+                              .arg(QFile::decodeName(m_walk.goneFolder()));
+    }
     return outcome;
 }

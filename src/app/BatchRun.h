@@ -18,6 +18,9 @@ public:
         QString resume;   // resume number, empty for none
         QString summary;  // "%d images processed, %d images cropped."
         int cropped = 0;
+        // What to tell the user when the run ended because the folder it was
+        // walking went away; empty otherwise.
+        QString warning;
     };
 
     // `messages` gives the summary's text.

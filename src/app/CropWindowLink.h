@@ -1,10 +1,11 @@
 #pragma once
 
-#include <QString>
+#include <QByteArray>
 
 // The crop window as the batch run uses it: shown and hidden around the run,
 // given one image at a time, polled for its state, read for its counters and
 // its recursion option. The program links the real window; tests link fakes.
+// Paths are the file system's bytes: names need not be UTF-8.
 class CropWindowLink {
 public:
     virtual ~CropWindowLink() = default;
@@ -14,10 +15,10 @@ public:
     virtual bool isVisible() const = 0;
 
     // Loads and shows one image; throws when it cannot (after showing its own box).
-    virtual void ShowImage(const QString& sourcePath, const QString& destPath) = 0;
+    virtual void ShowImage(const QByteArray& sourcePath, const QByteArray& destPath) = 0;
     // The file most likely shown next, so the window can decode it while the
     // user looks at the current one. Only a hint: nothing the user sees changes.
-    virtual void Prefetch(const QString& /*sourcePath*/) {}
+    virtual void Prefetch(const QByteArray& /*sourcePath*/) {}
 
     // 0 while an image waits for the user, 2 once it is finished or left.
     virtual int state() const = 0;

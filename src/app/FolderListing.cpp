@@ -1,12 +1,10 @@
 #include "app/FolderListing.h"
 
-#include <QByteArray>
-#include <QDir>
-#include <QFileInfo>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
 
 #include <algorithm>
-#include <utility>
-#include <vector>
 
 namespace FolderListing {
 
@@ -32,38 +30,60 @@ int compareBytes(const QByteArray& a, const QByteArray& b, bool fold) {
     return a.size() < b.size() ? -1 : 1;
 }
 
-}  // namespace
+// An open folder listing that closes itself.
+class Listing {
+public:
+    explicit Listing(const QByteArray& folder) : m_dir(::opendir(folder.constData())) {}
+    Listing(const Listing&) = delete;
+    Listing& operator=(const Listing&) = delete;
+    ~Listing() {
+        if (m_dir) {
+            ::closedir(m_dir);
+        }
+    }
+    DIR* dir() const { return m_dir; }
 
-int CompareNames(const QString& a, const QString& b) {
-    const QByteArray ua = a.toUtf8();
-    const QByteArray ub = b.toUtf8();
-    const int byFolded = compareBytes(ua, ub, true);
-    return byFolded != 0 ? byFolded : compareBytes(ua, ub, false);
+private:
+    DIR* m_dir;
+};
+
+bool leadsToFolder(int folderFd, const dirent& entry) {
+    if (entry.d_type == DT_DIR) {
+        return true;
+    }
+    if (entry.d_type != DT_LNK && entry.d_type != DT_UNKNOWN) {
+        return false;
+    }
+    struct stat st {};
+    return ::fstatat(folderFd, entry.d_name, &st, 0) == 0 && S_ISDIR(st.st_mode);
 }
 
-QList<FolderEntry> Read(const QString& folder) {
-    const QFileInfoList infos = QDir(folder).entryInfoList(
-        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Unsorted);
-    // Each name is converted once, not on every comparison.
-    struct Keyed {
-        QByteArray key;
-        FolderEntry entry;
-    };
-    std::vector<Keyed> keyed;
-    keyed.reserve(static_cast<size_t>(infos.size()));
-    for (const QFileInfo& info : infos) {
-        keyed.push_back(
-            Keyed{info.fileName().toUtf8(), FolderEntry{info.fileName(), info.isDir()}});
-    }
-    std::sort(keyed.begin(), keyed.end(), [](const Keyed& x, const Keyed& y) {
-        const int byFolded = compareBytes(x.key, y.key, true);
-        return (byFolded != 0 ? byFolded : compareBytes(x.key, y.key, false)) < 0;
-    });
+}  // namespace
+
+int CompareNames(const QByteArray& a, const QByteArray& b) {
+    const int byFolded = compareBytes(a, b, true);
+    return byFolded != 0 ? byFolded : compareBytes(a, b, false);
+}
+
+QList<FolderEntry> Read(const QByteArray& folder) {
+    // Read with the system's calls, not Qt's: Qt leaves out names that are
+    // not UTF-8, and old archives and cameras write such names.
     QList<FolderEntry> entries;
-    entries.reserve(infos.size());
-    for (Keyed& k : keyed) {
-        entries.append(std::move(k.entry));
+    Listing listing(folder);
+    if (!listing.dir()) {
+        return entries;
     }
+    const int fd = ::dirfd(listing.dir());
+    while (const dirent* entry = ::readdir(listing.dir())) {
+        const QByteArray name(entry->d_name);
+        if (name == "." || name == "..") {
+            continue;
+        }
+        entries.append(FolderEntry{name, leadsToFolder(fd, *entry)});
+    }
+    std::sort(entries.begin(), entries.end(), [](const FolderEntry& x, const FolderEntry& y) {
+        return CompareNames(x.name, y.name) < 0;
+    });
     return entries;
 }
 

@@ -1,9 +1,12 @@
 #include "app/FolderWalk.h"
 
+#include <sys/stat.h>
+
 #include <QFile>
-#include <QFileInfo>
 
 #include <chrono>
+#include <cstdlib>
+#include <memory>
 #include <stdexcept>
 #include <utility>
 
@@ -25,6 +28,13 @@ private:
     bool& m_flag;
 };
 
+// The path with every link resolved; empty when it cannot be resolved.
+QByteArray realPath(const QByteArray& path) {
+    const std::unique_ptr<char, decltype(&std::free)> real(::realpath(path.constData(), nullptr),
+                                                           &std::free);
+    return real ? QByteArray(real.get()) : QByteArray();
+}
+
 }  // namespace
 
 FolderWalk::FolderWalk(WaitFunction wait) : m_wait(std::move(wait)) {}
@@ -34,17 +44,20 @@ QString FolderWalk::Run(const QString& sourceFolder, const QString& destFolder) 
         throw std::logic_error("FolderWalk::Run without a crop window");
     }
     RunningFlag running(m_bRunning);
+    // The chosen folders are text; below them the walk keeps the names'
+    // bytes, so every name survives from the listing to the cut.
+    m_sSourceFolder = QFile::encodeName(sourceFolder);
+    m_sDestFolder = QFile::encodeName(destFolder);
     // Temporary files of writes killed before this run are of no use to
     // anyone; those of a write still going on elsewhere are newer.
-    pictavo::removeStaleTempFiles(QFile::encodeName(destFolder).toStdString(),
-                                  std::chrono::system_clock::now());
-    m_sSourceFolder = sourceFolder;
-    m_sDestFolder = destFolder;
+    pictavo::removeStaleTempFiles(m_sDestFolder.toStdString(), std::chrono::system_clock::now());
     m_entered.clear();
-    m_destRealPath = QFileInfo(destFolder).canonicalFilePath();
+    m_folderIds.clear();
+    m_goneFolder.clear();
+    m_destRealPath = realPath(m_sDestFolder);
 
     bool stop = false;
-    if (ProcessFolder(sourceFolder, stop)) {
+    if (ProcessFolder(m_sSourceFolder, stop)) {
         m_nPosition = 0;
     }
     return WalkNames::ResumeText(m_nPosition);
@@ -60,8 +73,8 @@ void FolderWalk::TimerTick() {
     }
 }
 
-bool FolderWalk::mayEnter(const QString& subfolder) const {
-    const QString real = QFileInfo(subfolder).canonicalFilePath();
+bool FolderWalk::mayEnter(const QByteArray& subfolder) const {
+    const QByteArray real = realPath(subfolder);
     if (real.isEmpty()) {
         return true;  // unreadable: entering it finds nothing, as for any such folder
     }
@@ -72,13 +85,30 @@ bool FolderWalk::mayEnter(const QString& subfolder) const {
     return !m_entered.contains(real);
 }
 
-bool FolderWalk::ProcessFolder(const QString& folder, bool& stop) {
+bool FolderWalk::isGone(const QByteArray& folder) const {
+    const auto known = m_folderIds.constFind(folder);
+    if (known == m_folderIds.cend()) {
+        return false;
+    }
+    // Deleted or renamed, or another folder in its place, as an unmounted
+    // drive leaves its empty mount point.
+    struct stat st {};
+    return ::stat(folder.constData(), &st) != 0 ||
+           FolderId{static_cast<quint64>(st.st_dev), static_cast<quint64>(st.st_ino)} != *known;
+}
+
+bool FolderWalk::ProcessFolder(const QByteArray& folder, bool& stop) {
     bool result = true;
     m_lstShown.clear();
     m_nPosition = 0;
-    const QString real = QFileInfo(folder).canonicalFilePath();
+    const QByteArray real = realPath(folder);
     if (!real.isEmpty()) {
         m_entered.insert(real);
+    }
+    struct stat st {};
+    if (::stat(folder.constData(), &st) == 0) {
+        m_folderIds.insert(
+            folder, FolderId{static_cast<quint64>(st.st_dev), static_cast<quint64>(st.st_ino)});
     }
 
     // Read once: files written into the folder during the run are not walked.
@@ -89,7 +119,7 @@ bool FolderWalk::ProcessFolder(const QString& folder, bool& stop) {
             break;
         }
         if (entry.isDir) {
-            const QString subfolder = WalkNames::JoinPath(folder, entry.name);
+            const QByteArray subfolder = WalkNames::JoinPath(folder, entry.name);
             if (m_crop->recurse() && mayEnter(subfolder) && !ProcessFolder(subfolder, stop)) {
                 result = false;
             }
@@ -110,24 +140,39 @@ bool FolderWalk::ProcessFolder(const QString& folder, bool& stop) {
     return result && !stop;
 }
 
-void FolderWalk::ProcessFile(const QString& folder, const QString& name, bool& stop) {
+void FolderWalk::ProcessFile(const QByteArray& folder, const QByteArray& name, bool& stop) {
     // Runs once for the entry, and again while a back command has left the
     // position inside the list of images already shown.
     do {
         const bool replay = m_nPosition >= 0 && m_nPosition < m_lstShown.size();
         if (replay || WalkNames::IsJpegName(name)) {
-            HandOver(folder, name, replay);
-            WaitForUser(stop);
+            HandOver(folder, name, replay, stop);
+            if (!stop) {
+                WaitForUser(stop);
+            }
         }
     } while (!stop && m_nPosition < m_lstShown.size());
 }
 
-void FolderWalk::HandOver(const QString& folder, const QString& name, bool replay) {
+void FolderWalk::HandOver(const QByteArray& folder, const QByteArray& name, bool replay,
+                          bool& stop) {
     m_bAdvance = false;
     // A replayed image keeps the folder it was shown from: after a subfolder
     // the list may still hold that subfolder's images, and their cuts must
     // carry its name.
     const ShownImage image = replay ? m_lstShown[m_nPosition] : ShownImage{folder, name};
+    // Once the folder is gone, every file listed in it would fail on its own:
+    // the run ends instead, with the resume point as if the user had left.
+    const auto endIfGone = [&] {
+        if (isGone(image.folder)) {
+            m_goneFolder = image.folder;
+            stop = true;
+        }
+        return stop;
+    };
+    if (endIfGone()) {
+        return;
+    }
     m_sCurrentName = image.name;
     m_crop->show();
     try {
@@ -148,7 +193,7 @@ void FolderWalk::HandOver(const QString& folder, const QString& name, bool repla
         // its position for the next one; a replay that fails (the file went
         // away since) moves on, or the same replay would be tried forever.
         m_bAdvance = true;
-        if (replay) {
+        if (!endIfGone() && replay) {
             ++m_nPosition;
         }
         return;
@@ -158,11 +203,11 @@ void FolderWalk::HandOver(const QString& folder, const QString& name, bool repla
     }
 }
 
-void FolderWalk::PrefetchNext(const QString& folder) {
+void FolderWalk::PrefetchNext(const QByteArray& folder) {
     // Decoded while the user looks at this image. Only a hint: whatever goes
     // wrong with it must not disturb the image on screen or the position.
     try {
-        const QString next = nextImagePath(folder);
+        const QByteArray next = nextImagePath(folder);
         if (!next.isEmpty()) {
             m_crop->Prefetch(next);
         }
@@ -170,13 +215,13 @@ void FolderWalk::PrefetchNext(const QString& folder) {
     }
 }
 
-QString FolderWalk::nextImagePath(const QString& folder) const {
+QByteArray FolderWalk::nextImagePath(const QByteArray& folder) const {
     // After a back command the walk replays what it showed before.
     if (m_nPosition < m_lstShown.size()) {
         const ShownImage& again = m_lstShown[m_nPosition];
         return WalkNames::JoinPath(again.folder, again.name);
     }
-    return m_sNextName.isEmpty() ? QString() : WalkNames::JoinPath(folder, m_sNextName);
+    return m_sNextName.isEmpty() ? QByteArray() : WalkNames::JoinPath(folder, m_sNextName);
 }
 
 void FolderWalk::WaitForUser(bool& stop) {

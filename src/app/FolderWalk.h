@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QByteArray>
+#include <QHash>
 #include <QList>
 #include <QSet>
 #include <QString>
@@ -10,7 +12,8 @@ class CropWindowLink;
 
 // The folder batch run: walks the source folder, hands each JPEG file to the
 // crop window and waits until the user is done with it; supports the crop
-// window's back command and resuming an interrupted run.
+// window's back command and resuming an interrupted run. Paths inside the walk
+// are the file system's bytes, so names that are not UTF-8 are walked too.
 class FolderWalk {
 public:
     // Dispatches pending events once, sleeping until there is one. The main
@@ -22,10 +25,14 @@ public:
     void setCropWindow(CropWindowLink* crop) { m_crop = crop; }
 
     // Walks `sourceFolder`, writing cuts under `destFolder`. Returns when the
-    // walk is complete or the crop window was hidden, with the resume number
-    // to keep (empty: none).
+    // walk is complete, the crop window was hidden or the folder being walked
+    // went away, with the resume number to keep (empty: none). First removes
+    // what killed writes left in `destFolder`.
     QString Run(const QString& sourceFolder, const QString& destFolder);
     bool running() const { return m_bRunning; }
+    // The folder that went away during the last run, which ended the run;
+    // empty when none did.
+    const QByteArray& goneFolder() const { return m_goneFolder; }
 
     // The crop window's back command: the walk shows the previous image next.
     void StepBack();
@@ -37,32 +44,39 @@ public:
     int startFrom() const { return m_nStartFrom; }
     void setStartFrom(int startFrom) { m_nStartFrom = startFrom; }
     int position() const { return m_nPosition; }
-    const QString& currentName() const { return m_sCurrentName; }
+    const QByteArray& currentName() const { return m_sCurrentName; }
 
 private:
     // An image handed over since the walk last entered a folder.
     struct ShownImage {
-        QString folder;
-        QString name;
+        QByteArray folder;
+        QByteArray name;
+    };
+    // Which folder a path named when the walk entered it.
+    struct FolderId {
+        quint64 device = 0;
+        quint64 inode = 0;
+        bool operator==(const FolderId&) const = default;
     };
 
-    bool ProcessFolder(const QString& folder, bool& stop);
-    void ProcessFile(const QString& folder, const QString& name, bool& stop);
-    void HandOver(const QString& folder, const QString& name, bool replay);
+    bool ProcessFolder(const QByteArray& folder, bool& stop);
+    void ProcessFile(const QByteArray& folder, const QByteArray& name, bool& stop);
+    void HandOver(const QByteArray& folder, const QByteArray& name, bool replay, bool& stop);
     void WaitForUser(bool& stop);
-    bool mayEnter(const QString& subfolder) const;
-    QString nextImagePath(const QString& folder) const;
-    void PrefetchNext(const QString& folder);
+    bool mayEnter(const QByteArray& subfolder) const;
+    bool isGone(const QByteArray& folder) const;
+    QByteArray nextImagePath(const QByteArray& folder) const;
+    void PrefetchNext(const QByteArray& folder);
 
     WaitFunction m_wait;
     CropWindowLink* m_crop = nullptr;
 
-    QString m_sSourceFolder;
-    QString m_sDestFolder;
-    QString m_sCurrentName;
+    QByteArray m_sSourceFolder;
+    QByteArray m_sDestFolder;
+    QByteArray m_sCurrentName;
     // The next JPEG file of the folder's listing after the current entry,
     // when the walk goes on with it (empty when a subfolder comes first).
-    QString m_sNextName;
+    QByteArray m_sNextName;
     QList<ShownImage> m_lstShown;
     int m_nPosition = 0;
     int m_nStartFrom = 0;
@@ -71,6 +85,10 @@ private:
 
     // Real paths of the folders entered in this run (links back into the
     // tree are not followed twice), and of the destination folder.
-    QSet<QString> m_entered;
-    QString m_destRealPath;
+    QSet<QByteArray> m_entered;
+    QByteArray m_destRealPath;
+    // The folders entered in this run as they were then, to tell when one of
+    // them is deleted, renamed or unmounted during the run.
+    QHash<QByteArray, FolderId> m_folderIds;
+    QByteArray m_goneFolder;
 };

@@ -19,15 +19,15 @@
 
 #include "app/BatchRun.h"
 #include "app/CropWindowLink.h"
-#include "ui/ErrorBox.h"
-#include "ui/LinkLabel.h"
-#include "ui/PictureBox.h"
-#include "ui/ShadowLabel.h"
 #include "app/TfrmOptionsDialog.h"
 #include "app/WalkNames.h"
 #include "settings/DayTally.h"
 #include "settings/TFormStorage.h"
 #include "settings/TStrHolder.h"
+#include "ui/ErrorBox.h"
+#include "ui/LinkLabel.h"
+#include "ui/PictureBox.h"
+#include "ui/ShadowLabel.h"
 
 const char* const TfrmFolderMan::kMakerWebSite = "https://www.vornholt.example";
 
@@ -444,5 +444,8 @@ void TfrmFolderMan::m_btnStartClick() {
     const BatchRun::Outcome outcome = m_run.Run(m_sSourceFolder, m_sDestFolder);
     SetLastProcessed(outcome.resume);
     m_sbPanel1->setText(outcome.summary);
+    if (!outcome.warning.isEmpty()) {
+        QMessageBox::warning(this, QStringLiteral("Warning"), outcome.warning);
+    }
     AddDayTally(*m_fsMain, outcome.cropped);
 }

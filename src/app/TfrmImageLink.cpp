@@ -18,11 +18,11 @@ bool TfrmImageLink::isVisible() const {
     return m_window.isVisible();
 }
 
-void TfrmImageLink::ShowImage(const QString& sourcePath, const QString& destPath) {
+void TfrmImageLink::ShowImage(const QByteArray& sourcePath, const QByteArray& destPath) {
     m_window.ShowImage(sourcePath, destPath);
 }
 
-void TfrmImageLink::Prefetch(const QString& sourcePath) {
+void TfrmImageLink::Prefetch(const QByteArray& sourcePath) {
     m_window.Prefetch(sourcePath);
 }
 

@@ -12,8 +12,8 @@ public:
     void show() override;
     void hide() override;
     bool isVisible() const override;
-    void ShowImage(const QString& sourcePath, const QString& destPath) override;
-    void Prefetch(const QString& sourcePath) override;
+    void ShowImage(const QByteArray& sourcePath, const QByteArray& destPath) override;
+    void Prefetch(const QByteArray& sourcePath) override;
     int state() const override;
     bool recurse() const override;
     void resetCounters() override;

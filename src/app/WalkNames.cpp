@@ -4,49 +4,44 @@ namespace WalkNames {
 
 namespace {
 
-const QChar kSeparator = QLatin1Char('/');
+constexpr char kSeparator = '/';
 
-bool endsWithSeparator(const QString& path) {
-    return path.endsWith(kSeparator) || path.endsWith(QLatin1Char('\\'));
+bool endsWithSeparator(const QByteArray& path) {
+    return path.endsWith(kSeparator) || path.endsWith('\\');
 }
 
 }  // namespace
 
-bool IsJpegName(const QString& name) {
-    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+bool IsJpegName(const QByteArray& name) {
+    const qsizetype dot = name.lastIndexOf('.');
     if (dot < 0) {
         return false;
     }
-    QString ext = name.mid(dot);
-    // Only ASCII letters are folded: a Unicode-aware lower() could turn other
-    // characters into "j", "p" or "g" look-alikes.
-    for (QChar& c : ext) {
-        if (c >= QLatin1Char('A') && c <= QLatin1Char('Z')) {
-            c = QChar(c.unicode() + ('a' - 'A'));
-        }
-    }
-    return ext == QLatin1String(".jpg") || ext == QLatin1String(".jpeg");
+    // Only ASCII letters are folded: the bytes of other characters are never
+    // "j", "p" or "g", whatever their encoding.
+    const QByteArray ext = name.mid(dot).toLower();
+    return ext == ".jpg" || ext == ".jpeg";
 }
 
-QString MakeDestPath(const QString& sourceFolder, const QString& destFolder, const QString& folder,
-                     const QString& name) {
-    QString rel;
+QByteArray MakeDestPath(const QByteArray& sourceFolder, const QByteArray& destFolder,
+                        const QByteArray& folder, const QByteArray& name) {
+    QByteArray rel;
     if (folder.size() > sourceFolder.size()) {
         // The root already ends with its separator; any other source folder is
         // followed by exactly one in the paths the walk builds.
         const qsizetype skip = sourceFolder.size() + (endsWithSeparator(sourceFolder) ? 0 : 1);
         rel = folder.mid(skip);
-        rel.replace(QLatin1Char('\\'), QLatin1Char('_'));
-        rel.replace(QLatin1Char('/'), QLatin1Char('_'));
+        rel.replace('\\', '_');
+        rel.replace('/', '_');
     }
-    QString dest = destFolder;
+    QByteArray dest = destFolder;
     if (!endsWithSeparator(dest)) {
         dest += kSeparator;
     }
-    return dest + rel + QLatin1Char('_') + name;
+    return dest + rel + '_' + name;
 }
 
-QString JoinPath(const QString& folder, const QString& name) {
+QByteArray JoinPath(const QByteArray& folder, const QByteArray& name) {
     if (folder.endsWith(kSeparator)) {
         return folder + name;
     }
@@ -55,7 +50,7 @@ QString JoinPath(const QString& folder, const QString& name) {
 
 QString NormaliseChosenFolder(const QString& path) {
     QString result = path;
-    while (result.size() > 1 && result.endsWith(kSeparator)) {
+    while (result.size() > 1 && result.endsWith(QLatin1Char(kSeparator))) {
         result.chop(1);
     }
     return result;

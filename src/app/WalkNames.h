@@ -1,23 +1,25 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 // Naming rules of the folder batch run. Paths use "/" as separator; a folder
-// path carries no trailing separator except the root "/".
+// path carries no trailing separator except the root "/". Names and paths of
+// the walk are the file system's bytes, which need not be UTF-8.
 namespace WalkNames {
 
 // True when the name's extension (from its last ".") is ".jpg" or ".jpeg",
 // ASCII letters in any case. A name that is only ".jpg" counts.
-bool IsJpegName(const QString& name);
+bool IsJpegName(const QByteArray& name);
 
 // Where the cut of `folder`/`name` goes: `destFolder`, a separator, the part of
 // `folder` below `sourceFolder` with every "/" and "\" turned into "_", then
 // "_" and `name`. All cuts land side by side in the destination folder.
-QString MakeDestPath(const QString& sourceFolder, const QString& destFolder, const QString& folder,
-                     const QString& name);
+QByteArray MakeDestPath(const QByteArray& sourceFolder, const QByteArray& destFolder,
+                        const QByteArray& folder, const QByteArray& name);
 
 // `folder` + "/" + `name`, without doubling a separator that `folder` already ends with.
-QString JoinPath(const QString& folder, const QString& name);
+QByteArray JoinPath(const QByteArray& folder, const QByteArray& name);
 
 // A chosen folder as it is kept: trailing separators removed, except that the
 // root keeps its one separator.

@@ -1,6 +1,7 @@
 #include "crop/CutSaving.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <QString>
 #include <QStringList>
@@ -14,6 +15,10 @@ namespace pictavo::saving {
 
 Rect savedArea(bool cut, const Rect& frame, int imageWidth, int imageHeight) {
     return cut ? frame : Rect{0, 0, imageWidth, imageHeight};
+}
+
+bool fileExists(const std::string& path) {
+    return ::access(path.c_str(), F_OK) == 0;
 }
 
 bool sameFile(const std::string& a, const std::string& b) {

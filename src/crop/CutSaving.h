@@ -26,6 +26,9 @@ void writePicture(const Picture& picture, const Rect& area, int quality, const s
 // the message list's entry 6 ("Can't copy file %s to %s") for both paths.
 void copyUncut(const std::string& source, const std::string& dest, const MessageList& messages);
 
+// Something exists at `path` (a link counts by what it leads to).
+bool fileExists(const std::string& path);
+
 // The two paths name the same existing file (also through links).
 bool sameFile(const std::string& a, const std::string& b);
 

@@ -1,5 +1,6 @@
 #include "crop/TfrmImage.h"
 
+#include <QFile>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
@@ -13,7 +14,6 @@
 #include <utility>
 #include <vector>
 
-#include "ui/ErrorBox.h"
 #include "core/JpegDecoder.h"
 #include "crop/CutBeep.h"
 #include "crop/FrameGeometry.h"
@@ -22,6 +22,7 @@
 #include "crop/TNOEraseBackgroundImage.h"
 #include "settings/TFormStorage.h"
 #include "settings/TStrHolder.h"
+#include "ui/ErrorBox.h"
 
 namespace {
 
@@ -163,9 +164,14 @@ void TfrmImage::SetQuality(int value) {
 // ---------------------------------------------------------------- images
 
 void TfrmImage::ShowImage(const QString& sourcePath, const QString& destPath) {
+    ShowImage(QFile::encodeName(sourcePath), QFile::encodeName(destPath));
+}
+
+void TfrmImage::ShowImage(const QByteArray& sourcePath, const QByteArray& destPath) {
     LoadImage(sourcePath);
     // The adjustment toolbar is reset here once it exists.
-    m_sDestFile = destPath;
+    m_sDestFile = QFile::decodeName(destPath);
+    m_destBytes = destPath.toStdString();
     CalcCropSize();
     m_rcCrop = pictavo::frame::centredFrame({m_nImageWidth, m_nImageHeight},
                                             {m_nCropWidth, m_nCropHeight});
@@ -175,10 +181,14 @@ void TfrmImage::ShowImage(const QString& sourcePath, const QString& destPath) {
 }
 
 void TfrmImage::Prefetch(const QString& sourcePath) {
+    Prefetch(QFile::encodeName(sourcePath));
+}
+
+void TfrmImage::Prefetch(const QByteArray& sourcePath) {
     m_prefetcher->prefetch(sourcePath.toStdString());
 }
 
-void TfrmImage::LoadImage(const QString& path) {
+void TfrmImage::LoadImage(const QByteArray& path) {
     m_lblStatus->hide();
     m_nState = 0;
 
@@ -195,7 +205,7 @@ void TfrmImage::LoadImage(const QString& path) {
             decoded = pictavo::decodeJpegFile(path.toStdString());
         }
     } catch (const std::exception&) {
-        const QString text = m_strhMessages.format(kCantLoad, {path});
+        const QString text = m_strhMessages.format(kCantLoad, {QFile::decodeName(path)});
         QMessageBox box(QMessageBox::Critical, kDefaultErrorCaption, text, QMessageBox::Ok, this);
         box.exec();
         throw std::runtime_error(text.toStdString());
@@ -213,7 +223,8 @@ void TfrmImage::LoadImage(const QString& path) {
     m_nFitHeight = fit.view.height;
     m_dScale = fit.scale;
     setViewBox(fit.view);
-    m_sSourceFile = path;
+    m_sSourceFile = QFile::decodeName(path);
+    m_sourceBytes = path.toStdString();
 }
 
 void TfrmImage::NextImage() {

@@ -3,6 +3,7 @@
 // The full-screen crop window. This header fixes the members that other
 // windows use; the window's own workings are added behind them.
 
+#include <QByteArray>
 #include <QPoint>
 #include <QSize>
 #include <QString>
@@ -11,6 +12,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <string>
 
 #include "core/Picture.h"
 #include "core/Rect.h"
@@ -35,6 +37,9 @@ public:
     // load failure it shows the "Can't load file %s" box itself and then
     // throws std::runtime_error with the same text.
     void ShowImage(const QString& sourcePath, const QString& destPath);
+    // The same for paths as the file system holds them, names that are not
+    // UTF-8 included; texts show such bytes as replacement characters.
+    void ShowImage(const QByteArray& sourcePath, const QByteArray& destPath);
 
     // Options; out-of-range values throw std::runtime_error (messages 0 and 1)
     // and leave the value as it was.
@@ -48,6 +53,7 @@ public:
     // handing over an image; it is decoded in the background and ShowImage
     // takes it if it is unchanged by then. Nothing the user sees changes.
     void Prefetch(const QString& sourcePath);
+    void Prefetch(const QByteArray& sourcePath);
 
     // Red-eye selection mode: the strips are hidden, clicks go to the
     // selection tool, the frame still follows the mouse unseen.
@@ -91,7 +97,7 @@ private:
 
     // The first step of ShowImage: decode, fit, centre. Throws after showing
     // the load error box; the view then keeps what it showed.
-    void LoadImage(const QString& path);
+    void LoadImage(const QByteArray& path);
     void NextImage();
     void PreviousImage();
     void ShowStatus(const QString& text);
@@ -137,8 +143,11 @@ private:
     pictavo::Point m_ptLastMouse;
     bool m_bTracking = false;
     long double m_dScale = 0;
+    // The paths as text for the user, and as the bytes the files are opened by.
     QString m_sSourceFile;
     QString m_sDestFile;
+    std::string m_sourceBytes;
+    std::string m_destBytes;
     int m_nQuality = 100;
     QLabel* m_lblStatus = nullptr;
     bool m_bBusy = false;

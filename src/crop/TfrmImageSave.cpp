@@ -2,7 +2,6 @@
 // (or the untouched file) on Shift and left click.
 
 #include <QCoreApplication>
-#include <QFileInfo>
 #include <QLabel>
 #include <QMessageBox>
 
@@ -44,8 +43,7 @@ void TfrmImage::SaveUncut() {
         WritePicture({0, 0, m_nImageWidth, m_nImageHeight});
     } else {
         // The file as it is, byte for byte: nothing is lost to re-encoding.
-        pictavo::saving::copyUncut(m_sSourceFile.toStdString(), m_sDestFile.toStdString(),
-                                   m_strhMessages);
+        pictavo::saving::copyUncut(m_sourceBytes, m_destBytes, m_strhMessages);
     }
 }
 
@@ -54,12 +52,11 @@ void TfrmImage::PlayCutBeep() {
 }
 
 void TfrmImage::WritePicture(const pictavo::Rect& area) {
-    pictavo::saving::writePicture(m_bmpWork, area, m_nQuality, m_sSourceFile.toStdString(),
-                                  m_sDestFile.toStdString());
+    pictavo::saving::writePicture(m_bmpWork, area, m_nQuality, m_sourceBytes, m_destBytes);
 }
 
 bool TfrmImage::MayOverwrite() {
-    if (!m_bConfirm || !QFileInfo::exists(m_sDestFile))
+    if (!m_bConfirm || !pictavo::saving::fileExists(m_destBytes))
         return true;
     QMessageBox box(QMessageBox::NoIcon, m_strhMessages.text(kOverwriteCaption),
                     m_strhMessages.text(kOverwrite), QMessageBox::Yes | QMessageBox::No, this);

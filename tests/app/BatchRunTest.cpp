@@ -6,10 +6,14 @@
 #include <QTest>
 #include <QTimer>
 
+#include <filesystem>
 #include <functional>
 #include <memory>
+#include <set>
+#include <string>
 
 #include "app/TfrmFolderMan.h"
+#include "core/JpegDecoder.h"
 #include "crop/TNOEraseBackgroundImage.h"
 #include "crop/TfrmImage.h"
 #include "settings/SettingsStore.h"
@@ -51,6 +55,9 @@ private slots:
     void cleanup();
     void skipBackAndLeaveThenResume();
     void aCutFromASubfolderCarriesItsName();
+    void aSourceFolderThatGoesAwayEndsTheRunWithOneBox_data();
+    void aSourceFolderThatGoesAwayEndsTheRunWithOneBox();
+    void namesThatAreNoUtf8KeepTheirBytes();
 
 private:
     QString file(const QString& name) const { return m_source + QLatin1Char('/') + name; }
@@ -182,6 +189,89 @@ void BatchRunTest::aCutFromASubfolderCarriesItsName() {
              QStringList({file(QStringLiteral("2006/x.JPG")), file(QStringLiteral("a.jpg"))}));
     QCOMPARE(QDir(m_dest).entryList(QDir::Files), QStringList({QStringLiteral("2006_x.JPG")}));
     QCOMPARE(m_window->statusText(1), QStringLiteral("2 images processed, 1 images cropped."));
+    QCOMPARE(m_window->findChild<QLabel*>(QStringLiteral("m_lblLastProcessed"))->text(), QString());
+}
+
+void BatchRunTest::aSourceFolderThatGoesAwayEndsTheRunWithOneBox_data() {
+    QTest::addColumn<QString>("how");
+    QTest::newRow("deleted") << QStringLiteral("delete");
+    QTest::newRow("renamed") << QStringLiteral("rename");
+    // An unmounted drive leaves its empty mount point behind.
+    QTest::newRow("unmounted") << QStringLiteral("replace");
+}
+
+void BatchRunTest::aSourceFolderThatGoesAwayEndsTheRunWithOneBox() {
+    QFETCH(QString, how);
+    pictavo::test::JpegFixtureOptions options;
+    options.width = 48;
+    options.height = 32;
+    for (const char* name : {"a.jpg", "b.jpg", "c.jpg", "d.jpg", "e.jpg", "f.jpg"}) {
+        pictavo::test::writeJpegFixture(m_source.toStdString(), name, options);
+    }
+    const Action goAwayThenSkip = [&](TfrmImage& w) {
+        if (how == QLatin1String("delete")) {
+            QVERIFY(QDir(m_source).removeRecursively());
+        } else {
+            QVERIFY(QDir().rename(m_source, m_source + QStringLiteral("-moved")));
+            if (how == QLatin1String("replace")) {
+                QVERIFY(QDir().mkpath(m_source));
+            }
+        }
+        QTest::keyClick(&w, Qt::Key_Space);
+    };
+    ModalAnswerer answerer;
+    run({key(Qt::Key_Space), goAwayThenSkip});
+
+    QCOMPARE(m_link->attempts,
+             QStringList({file(QStringLiteral("a.jpg")), file(QStringLiteral("b.jpg"))}));
+    QCOMPARE(answerer.texts(),
+             QStringList({QStringLiteral("The folder %1 can no longer be read (removed, renamed or "
+                                         "unmounted). The run stops here.")
+                              .arg(m_source)}));
+    QCOMPARE(answerer.seen()[0].icon, QMessageBox::Warning);
+    QCOMPARE(m_window->statusText(1), QStringLiteral("2 images processed, 0 images cropped."));
+    // As if Esc had been pressed on b.jpg.
+    QCOMPARE(m_window->findChild<QLabel*>(QStringLiteral("m_lblLastProcessed"))->text(),
+             QStringLiteral("1"));
+}
+
+void BatchRunTest::namesThatAreNoUtf8KeepTheirBytes() {
+    pictavo::test::JpegFixtureOptions options;
+    options.width = 60;
+    options.height = 40;
+    const std::string source = m_source.toStdString();
+    // In byte order: b, the Latin-1 "café", then two names of bytes that are
+    // no UTF-8 at all, the last of them no JPEG file.
+    for (const char* name : {"b.jpg", "caf\xe9.jpg", "\xff\xfe.jpg"}) {
+        pictavo::test::writeJpegFixture(source, name, options);
+    }
+    pictavo::test::writeBytes(source + "/\xff\xff.jpg", {'n', 'o'});
+    const QString cafe = file(QString::fromUtf8("caf\xef\xbf\xbd.jpg"));
+    // Shown with a replacement character for each byte that is no UTF-8.
+    const QString unreadable = file(QString::fromUtf8("\xef\xbf\xbd\xef\xbf\xbd.jpg"));
+
+    ModalAnswerer answerer;
+    run({leftClickOnThePicture(), leftClickOnThePicture(), key(Qt::Key_Escape)});
+    QCOMPARE(m_link->loaded, QStringList({file(QStringLiteral("b.jpg")), cafe, unreadable}));
+    QVERIFY(answerer.seen().isEmpty());
+    QCOMPARE(m_window->findChild<QLabel*>(QStringLiteral("m_lblLastProcessed"))->text(),
+             QStringLiteral("2"));
+    std::set<std::string> written;
+    for (const auto& entry : std::filesystem::directory_iterator(m_dest.toStdString())) {
+        written.insert(entry.path().filename().string());
+    }
+    QCOMPARE(written, (std::set<std::string>{"_b.jpg", "_caf\xe9.jpg"}));
+    const pictavo::Picture cut = pictavo::decodeJpegFile(m_dest.toStdString() + "/_caf\xe9.jpg");
+    QVERIFY(cut.width() > 0 && cut.width() <= 60 && cut.height() > 0);
+
+    // The resume number finds the same image again, and a file that cannot be
+    // loaded is named readably in its box.
+    m_link->attempts.clear();
+    m_link->loaded.clear();
+    run({rightClick()});
+    QCOMPARE(m_link->attempts, QStringList({unreadable, unreadable}));
+    QCOMPARE(m_link->loaded, QStringList({unreadable}));
+    QCOMPARE(answerer.texts(), QStringList({QStringLiteral("Can't load file ") + unreadable}));
     QCOMPARE(m_window->findChild<QLabel*>(QStringLiteral("m_lblLastProcessed"))->text(), QString());
 }
 

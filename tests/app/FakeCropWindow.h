@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QFile>
 #include <QSet>
 #include <QString>
 #include <QStringList>
@@ -12,7 +13,8 @@
 
 // A crop window that loads nothing. It records what it was given, fails for
 // the paths in `failing`, and answers each image with the next scripted user
-// command; `act` is called by the test's wait function.
+// command; `act` is called by the test's wait function. Paths are recorded
+// as text.
 class FakeCropWindow : public CropWindowLink {
 public:
     enum class Command { Skip, Crop, Back, Escape };
@@ -21,7 +23,9 @@ public:
     void hide() override { m_visible = false; }
     bool isVisible() const override { return m_visible; }
 
-    void ShowImage(const QString& sourcePath, const QString& destPath) override {
+    void ShowImage(const QByteArray& sourceBytes, const QByteArray& destBytes) override {
+        const QString sourcePath = QFile::decodeName(sourceBytes);
+        const QString destPath = QFile::decodeName(destBytes);
         m_state = 0;
         attempts << sourcePath;
         if (attempts.size() > 1000) {
@@ -37,8 +41,8 @@ public:
         dests << destPath;
         m_waiting = true;
     }
-    void Prefetch(const QString& sourcePath) override {
-        prefetched << Prefetched{static_cast<int>(shown.size()) - 1, sourcePath};
+    void Prefetch(const QByteArray& sourcePath) override {
+        prefetched << Prefetched{static_cast<int>(shown.size()) - 1, QFile::decodeName(sourcePath)};
         if (prefetchFails) {
             throw std::runtime_error("no worker thread");
         }

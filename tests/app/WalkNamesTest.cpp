@@ -3,10 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <QByteArrayList>
 #include <QDir>
 #include <QFile>
-#include <QStringList>
 
+#include "support/JpegFixtures.h"
 #include "support/TempDir.h"
 
 using namespace WalkNames;
@@ -16,15 +17,20 @@ TEST(IsJpegName, TakesJpgAndJpegInAnyCaseOnly) {
         const char* name;
         bool jpeg;
     } cases[] = {
-        {"IMG_1.JPG", true}, {"b.Jpeg", true},     {"a.jpg", true},
-        {"x.jPEg", true},    {".jpg", true},       {"a.b.c.JPG", true},
-        {"a.jpe", false},    {"a.jfif", false},    {"a.png", false},
-        {"jpg", false},      {"a.jpg.png", false}, {"a.jpgx", false},
-        {"a.", false},       {"", false},          {"a.jpg ", false},
-        {"a jpg", false},    {"photo.JPEG", true}, {"\xc3\xa4.jpg", true},
+        {"IMG_1.JPG", true},   {"b.Jpeg", true},
+        {"a.jpg", true},       {"x.jPEg", true},
+        {".jpg", true},        {"a.b.c.JPG", true},
+        {"a.jpe", false},      {"a.jfif", false},
+        {"a.png", false},      {"jpg", false},
+        {"a.jpg.png", false},  {"a.jpgx", false},
+        {"a.", false},         {"", false},
+        {"a.jpg ", false},     {"a jpg", false},
+        {"photo.JPEG", true},  {"\xc3\xa4.jpg", true},
+        {"caf\xe9.JPG", true}, {"\xff\xfe.jpg", true},
+        {"a.jp\xc7", false},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(IsJpegName(QString::fromUtf8(c.name)), c.jpeg) << c.name;
+        EXPECT_EQ(IsJpegName(QByteArray(c.name)), c.jpeg) << c.name;
     }
 }
 
@@ -45,10 +51,13 @@ TEST(MakeDestPath, FlattensTheRelativeFolderIntoTheName) {
         {"/photos/", "/prints", "/photos/", "x.jpg", "/prints/_x.jpg"},
         {"/photos", "/", "/photos/a", "x.jpg", "/a_x.jpg"},
         {"/photos", "/prints", "/photos/a\\b", "Mixed.Case.JPEG", "/prints/a_b_Mixed.Case.JPEG"},
+        // Names keep their bytes, UTF-8 or not.
+        {"/photos", "/prints", "/photos", "caf\xe9.jpg", "/prints/_caf\xe9.jpg"},
+        {"/photos", "/prints", "/photos/\xff\xfe", "x.jpg", "/prints/\xff\xfe_x.jpg"},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(MakeDestPath(QString::fromUtf8(c.source), QString::fromUtf8(c.dest),
-                               QString::fromUtf8(c.folder), QString::fromUtf8(c.name))
+        EXPECT_EQ(MakeDestPath(QByteArray(c.source), QByteArray(c.dest), QByteArray(c.folder),
+                               QByteArray(c.name))
                       .toStdString(),
                   c.expected)
             << c.folder << " " << c.name;
@@ -61,8 +70,8 @@ TEST(WalkNames, ChosenFolderKeepsOnlyTheRootSeparator) {
     EXPECT_EQ(NormaliseChosenFolder(QStringLiteral("/a/b")), QStringLiteral("/a/b"));
     EXPECT_EQ(NormaliseChosenFolder(QStringLiteral("/")), QStringLiteral("/"));
     EXPECT_EQ(NormaliseChosenFolder(QStringLiteral("//")), QStringLiteral("/"));
-    EXPECT_EQ(JoinPath(QStringLiteral("/"), QStringLiteral("a")), QStringLiteral("/a"));
-    EXPECT_EQ(JoinPath(QStringLiteral("/p"), QStringLiteral("a")), QStringLiteral("/p/a"));
+    EXPECT_EQ(JoinPath("/", "a"), QByteArray("/a"));
+    EXPECT_EQ(JoinPath("/p", "a"), QByteArray("/p/a"));
 }
 
 TEST(WalkNames, ResumeNumberIsThePositionOfTheImageOnScreen) {
@@ -73,22 +82,18 @@ TEST(WalkNames, ResumeNumberIsThePositionOfTheImageOnScreen) {
 }
 
 TEST(FolderListing, SortsByNameWithAsciiLettersFoldedThenByteByByte) {
-    QStringList names = {QStringLiteral("b.jpg"),       QStringLiteral("A.jpg"),
-                         QStringLiteral("a_1.jpg"),     QStringLiteral("aB.jpg"),
-                         QStringLiteral(".hidden.jpg"), QStringLiteral("_x"),
-                         QStringLiteral("a.jpg"),       QString::fromUtf8("\xc3\xa4.jpg"),
-                         QStringLiteral("Z"),           QStringLiteral("10.jpg"),
-                         QStringLiteral("9.jpg")};
-    std::sort(names.begin(), names.end(), [](const QString& x, const QString& y) {
+    QByteArrayList names = {"b.jpg", "A.jpg",    "a_1.jpg",      "aB.jpg", ".hidden.jpg",
+                            "_x",    "a.jpg",    "\xc3\xa4.jpg", "Z",      "10.jpg",
+                            "9.jpg", "\xe4.jpg", "\xff.jpg"};
+    std::sort(names.begin(), names.end(), [](const QByteArray& x, const QByteArray& y) {
         return FolderListing::CompareNames(x, y) < 0;
     });
     // "_" (0x5F) sorts after the upper-case letters; "A" and "a" are equal when
-    // folded and then ordered by their bytes; the UTF-8 "ä" comes last.
-    const QStringList expected = {
-        QStringLiteral(".hidden.jpg"), QStringLiteral("10.jpg"),         QStringLiteral("9.jpg"),
-        QStringLiteral("A.jpg"),       QStringLiteral("a.jpg"),          QStringLiteral("aB.jpg"),
-        QStringLiteral("a_1.jpg"),     QStringLiteral("b.jpg"),          QStringLiteral("Z"),
-        QStringLiteral("_x"),          QString::fromUtf8("\xc3\xa4.jpg")};
+    // folded and then ordered by their bytes; "ä" in UTF-8 and in Latin-1 and
+    // other bytes that are no UTF-8 come last, by their bytes.
+    const QByteArrayList expected = {".hidden.jpg",  "10.jpg",   "9.jpg",   "A.jpg", "a.jpg",
+                                     "aB.jpg",       "a_1.jpg",  "b.jpg",   "Z",     "_x",
+                                     "\xc3\xa4.jpg", "\xe4.jpg", "\xff.jpg"};
     EXPECT_EQ(names, expected);
 }
 
@@ -98,20 +103,18 @@ TEST(FolderListing, ReadsFilesAndFoldersInterleavedHiddenIncluded) {
     QDir dir(root);
     ASSERT_TRUE(dir.mkdir(QStringLiteral("B_sub")));
     ASSERT_TRUE(dir.mkdir(QStringLiteral("a")));
-    for (const char* name : {"c.jpg", ".dot.jpg", "b.JPG", "B.txt"}) {
-        QFile f(dir.filePath(QString::fromUtf8(name)));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    for (const char* name : {"c.jpg", ".dot.jpg", "b.JPG", "B.txt", "caf\xe9.jpg"}) {
+        pictavo::test::writeBytes(tmp.file(name), {});
     }
-    const QList<FolderEntry> entries = FolderListing::Read(root);
-    QStringList names;
+    const QList<FolderEntry> entries = FolderListing::Read(QFile::encodeName(root));
+    QByteArrayList names;
     QList<bool> dirs;
     for (const FolderEntry& e : entries) {
         names << e.name;
         dirs << e.isDir;
     }
-    EXPECT_EQ(names, (QStringList{QStringLiteral(".dot.jpg"), QStringLiteral("a"),
-                                  QStringLiteral("b.JPG"), QStringLiteral("B.txt"),
-                                  QStringLiteral("B_sub"), QStringLiteral("c.jpg")}));
-    EXPECT_EQ(dirs, (QList<bool>{false, true, false, false, true, false}));
-    EXPECT_TRUE(FolderListing::Read(root + QStringLiteral("/missing")).isEmpty());
+    EXPECT_EQ(names,
+              (QByteArrayList{".dot.jpg", "a", "b.JPG", "B.txt", "B_sub", "c.jpg", "caf\xe9.jpg"}));
+    EXPECT_EQ(dirs, (QList<bool>{false, true, false, false, true, false, false}));
+    EXPECT_TRUE(FolderListing::Read(QFile::encodeName(root) + "/missing").isEmpty());
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QFile>
 #include <QString>
 #include <QStringList>
 
@@ -9,7 +10,7 @@
 class TfrmImage;
 
 // The real crop window as the batch run sees it, with a record of the images
-// the run tried to load, those that loaded, and those it named ahead.
+// the run tried to load, those that loaded, and those it named ahead, as text.
 class RecordingCropLink : public CropWindowLink {
 public:
     explicit RecordingCropLink(TfrmImage& window) : m_link(window) {}
@@ -17,13 +18,13 @@ public:
     void show() override { m_link.show(); }
     void hide() override { m_link.hide(); }
     bool isVisible() const override { return m_link.isVisible(); }
-    void ShowImage(const QString& sourcePath, const QString& destPath) override {
-        attempts << sourcePath;
+    void ShowImage(const QByteArray& sourcePath, const QByteArray& destPath) override {
+        attempts << QFile::decodeName(sourcePath);
         m_link.ShowImage(sourcePath, destPath);
-        loaded << sourcePath;
+        loaded << QFile::decodeName(sourcePath);
     }
-    void Prefetch(const QString& sourcePath) override {
-        hints << sourcePath;
+    void Prefetch(const QByteArray& sourcePath) override {
+        hints << QFile::decodeName(sourcePath);
         m_link.Prefetch(sourcePath);
     }
     int state() const override { return m_link.state(); }
