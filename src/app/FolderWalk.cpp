@@ -55,6 +55,13 @@ QString FolderWalk::Run(const QString& sourceFolder, const QString& destFolder) 
     m_folderIds.clear();
     m_goneFolder.clear();
     m_destRealPath = realPath(m_sDestFolder);
+    // A source folder gone since it was chosen (an unmounted drive) is no
+    // complete walk: the resume point is kept for when it is back.
+    struct stat st {};
+    if (::stat(m_sSourceFolder.constData(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+        m_goneFolder = m_sSourceFolder;
+        return m_nStartFrom > 0 ? QString::number(m_nStartFrom) : QString();
+    }
 
     bool stop = false;
     if (ProcessFolder(m_sSourceFolder, stop)) {

@@ -30,8 +30,8 @@ public:
     // what killed writes left in `destFolder`.
     QString Run(const QString& sourceFolder, const QString& destFolder);
     bool running() const { return m_bRunning; }
-    // The folder that went away during the last run, which ended the run;
-    // empty when none did.
+    // The folder whose going away ended the last run (also a source folder
+    // gone before it began, which keeps the resume number); empty when none.
     const QByteArray& goneFolder() const { return m_goneFolder; }
 
     // The crop window's back command: the walk shows the previous image next.

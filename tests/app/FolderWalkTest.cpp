@@ -260,6 +260,14 @@ TEST_F(FolderWalkTest, AFolderWithoutJpegFilesNeverShowsTheCropWindow) {
     EXPECT_EQ(run(), QString());
 }
 
+TEST_F(FolderWalkTest, ASourceFolderGoneBeforeTheRunKeepsTheResumeNumber) {
+    walk.setStartFrom(3);
+    source += QStringLiteral("/unmounted");
+    EXPECT_EQ(run(), QStringLiteral("3"));
+    EXPECT_EQ(walk.goneFolder(), QFile::encodeName(source));
+    EXPECT_TRUE(crop.attempts.isEmpty());
+}
+
 TEST_F(FolderWalkTest, NamesTheImageShownNextAheadOfTime) {
     files(source, {"a.jpg", "notes.txt", "b.JPG", "c.jpeg"});
     files(source + QStringLiteral("/sub"), {"d.jpg", "e.jpg"});
