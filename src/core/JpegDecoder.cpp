@@ -161,7 +161,9 @@ Picture decode(Decompressor& d, const std::uint8_t* data, std::size_t size, std:
     d.info.mem->max_memory_to_use =
         static_cast<long>(std::min<std::size_t>(rest, std::numeric_limits<long>::max()));
 
-    if (recycled.width() != width || recycled.height() != height) {
+    // A raster another picture still shares would be copied before being
+    // overwritten; a fresh one costs less.
+    if (recycled.width() != width || recycled.height() != height || !recycled.isDetached()) {
         recycled = Picture();
         recycled = Picture(static_cast<int>(width), static_cast<int>(height));
     }

@@ -22,12 +22,13 @@ constexpr std::size_t kHugePage = std::size_t{2} << 20;
 constexpr std::size_t kMapThreshold = std::size_t{4} << 20;
 }  // namespace
 
-Picture::Storage Picture::allocate(std::size_t bytes) {
+Picture::Raster::Raster(std::size_t byteCount) : bytes(byteCount) {
     if (bytes == 0) {
-        return {};
+        return;
     }
     if (bytes < kMapThreshold) {
-        return Storage(new std::uint8_t[bytes]);
+        bits = new std::uint8_t[bytes];
+        return;
     }
     const std::size_t mapped = (bytes + kHugePage - 1) / kHugePage * kHugePage;
     void* data = mmap(nullptr, mapped, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
@@ -35,14 +36,21 @@ Picture::Storage Picture::allocate(std::size_t bytes) {
         throw std::bad_alloc();
     }
     madvise(data, mapped, MADV_HUGEPAGE);
-    return Storage(static_cast<std::uint8_t*>(data), PictureRelease{mapped});
+    bits = static_cast<std::uint8_t*>(data);
+    mappedBytes = mapped;
 }
 
-void PictureRelease::operator()(std::uint8_t* data) const noexcept {
+Picture::Raster::Raster(const Raster& other) : Raster(other.bytes) {
+    if (bytes != 0) {
+        std::memcpy(bits, other.bits, bytes);
+    }
+}
+
+Picture::Raster::~Raster() {
     if (mappedBytes != 0) {
-        munmap(data, mappedBytes);
+        munmap(bits, mappedBytes);
     } else {
-        delete[] data;
+        delete[] bits;
     }
 }
 
@@ -67,44 +75,42 @@ Picture::Picture(int width, int height) {
     if (bytes == 0 && width != 0 && height != 0) {
         throw std::length_error("Picture is too large");
     }
+    adopt(bytes != 0 ? new Raster(bytes) : nullptr);
     m_width = width;
     m_height = height;
     m_stride = strideFor(width);
-    m_data = allocate(bytes);
-}
-
-Picture::Picture(const Picture& other)
-    : m_width(other.m_width), m_height(other.m_height), m_stride(other.m_stride) {
-    const std::size_t bytes = other.byteCount();
-    m_data = allocate(bytes);
-    if (bytes != 0) {
-        std::memcpy(m_data.get(), other.m_data.get(), bytes);
-    }
-}
-
-Picture& Picture::operator=(const Picture& other) {
-    if (this != &other) {
-        Picture copy(other);
-        *this = std::move(copy);
-    }
-    return *this;
 }
 
 Picture::Picture(Picture&& other) noexcept
     : m_width(std::exchange(other.m_width, 0)),
       m_height(std::exchange(other.m_height, 0)),
       m_stride(std::exchange(other.m_stride, 0)),
-      m_data(std::move(other.m_data)) {}
+      m_raster(std::move(other.m_raster)),
+      m_bits(std::exchange(other.m_bits, nullptr)) {}
 
 Picture& Picture::operator=(Picture&& other) noexcept {
     m_width = std::exchange(other.m_width, 0);
     m_height = std::exchange(other.m_height, 0);
     m_stride = std::exchange(other.m_stride, 0);
-    m_data = std::move(other.m_data);
+    m_raster = std::move(other.m_raster);
+    other.m_raster.reset();
+    m_bits = std::exchange(other.m_bits, nullptr);
     return *this;
 }
 
+void Picture::adopt(Raster* raster) {
+    m_raster.reset(raster);
+    m_bits = raster ? raster->bits : nullptr;
+}
+
+void Picture::detachCopy() {
+    adopt(new Raster(*m_raster));
+}
+
 void Picture::fill(std::uint8_t blue, std::uint8_t green, std::uint8_t red) {
+    if (!isDetached()) {
+        adopt(new Raster(m_raster->bytes));  // every byte is written below
+    }
     for (int y = 0; y < m_height; ++y) {
         std::uint8_t* p = scanLine(y);
         for (int x = 0; x < m_width; ++x) {

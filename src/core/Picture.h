@@ -1,21 +1,25 @@
 #pragma once
 
+#include <QExplicitlySharedDataPointer>
+#include <QSharedData>
+
 #include <cstddef>
 #include <cstdint>
-#include <memory>
 
 namespace pictavo {
 
-// Frees a picture's raster: large rasters are mapped pages, small ones come
-// from new[].
-struct PictureRelease {
-    std::size_t mappedBytes = 0;
-    void operator()(std::uint8_t* data) const noexcept;
-};
-
 // A 24-bit raster: each pixel is three bytes in the order blue, green, red
 // (the layout of QImage::Format_BGR888). Rows are reached through scanLine();
-// callers never assume that rows are adjacent. Copies are independent.
+// callers never assume that rows are adjacent.
+//
+// Copies are independent but share their raster until one of them is written:
+// a photograph's raster is tens of megabytes, and the crop window, the picture
+// decoded ahead and the adjustments each keep a copy that mostly stays as it
+// is. The first non-const access (scanLine, fill) of a shared picture gives it
+// a raster of its own, so a row pointer taken from the non-const scanLine must
+// not be kept across a copy of the picture, and one from the const scanLine
+// only until the picture is next written. Sharing is thread-safe; using one
+// Picture object from two threads at once is not.
 class Picture {
 public:
     static constexpr int kBytesPerPixel = 3;
@@ -25,8 +29,8 @@ public:
     // std::length_error when the size is negative or the byte count would
     // overflow, std::bad_alloc when memory is short.
     Picture(int width, int height);
-    Picture(const Picture& other);
-    Picture& operator=(const Picture& other);
+    Picture(const Picture& other) = default;
+    Picture& operator=(const Picture& other) = default;
     Picture(Picture&& other) noexcept;
     Picture& operator=(Picture&& other) noexcept;
     ~Picture() = default;
@@ -39,12 +43,23 @@ public:
     std::size_t byteCount() const { return static_cast<std::size_t>(m_stride) * m_height; }
 
     std::uint8_t* scanLine(int y) {
-        return m_data.get() + static_cast<std::ptrdiff_t>(y) * m_stride;
+        detach();
+        return m_bits + static_cast<std::ptrdiff_t>(y) * m_stride;
     }
     const std::uint8_t* scanLine(int y) const {
-        return m_data.get() + static_cast<std::ptrdiff_t>(y) * m_stride;
+        return m_bits + static_cast<std::ptrdiff_t>(y) * m_stride;
     }
 
+    // Whether no other picture shares this one's raster.
+    bool isDetached() const { return !m_raster || m_raster->ref.loadAcquire() == 1; }
+    // Gives the picture a raster of its own (a copy) if it shares one.
+    void detach() {
+        if (!isDetached()) {
+            detachCopy();
+        }
+    }
+
+    // Writes every pixel; a shared raster is replaced without being copied.
     void fill(std::uint8_t blue, std::uint8_t green, std::uint8_t red);
 
     // Bytes a width x height raster needs, or 0 when the size is invalid or
@@ -52,13 +67,27 @@ public:
     static std::size_t bytesNeeded(long long width, long long height);
 
 private:
-    using Storage = std::unique_ptr<std::uint8_t[], PictureRelease>;
-    static Storage allocate(std::size_t bytes);
+    // The bytes of a raster: large ones are mapped pages, small ones come
+    // from new[]. Copying one copies the bytes.
+    struct Raster : QSharedData {
+        explicit Raster(std::size_t byteCount);
+        Raster(const Raster& other);
+        Raster& operator=(const Raster&) = delete;
+        ~Raster();
+        std::uint8_t* bits = nullptr;
+        std::size_t bytes = 0;
+        std::size_t mappedBytes = 0;
+    };
+
+    void detachCopy();
+    void adopt(Raster* raster);
 
     int m_width = 0;
     int m_height = 0;
     std::ptrdiff_t m_stride = 0;
-    Storage m_data;
+    QExplicitlySharedDataPointer<Raster> m_raster;
+    // m_raster's bits, kept here so a row costs no indirection.
+    std::uint8_t* m_bits = nullptr;
 };
 
 }  // namespace pictavo

@@ -2,8 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <limits>
 #include <stdexcept>
+#include <thread>
+#include <utility>
+#include <vector>
 
 using pictavo::Picture;
 
@@ -56,4 +60,53 @@ TEST(Picture, MovedFromPictureIsEmpty) {
     EXPECT_EQ(b.width(), 4);
     EXPECT_EQ(a.width(), 0);  // NOLINT(bugprone-use-after-move)
     EXPECT_TRUE(a.isNull());
+}
+
+TEST(Picture, CopiesShareTheRasterUntilOneIsWritten) {
+    Picture a(4, 3);
+    a.fill(1, 2, 3);
+    const Picture b = a;
+    Picture c;
+    c = a;
+    const auto bits = [](const Picture& p) { return p.scanLine(0); };
+    EXPECT_EQ(bits(a), bits(b));
+    EXPECT_EQ(bits(a), bits(c));
+    EXPECT_FALSE(a.isDetached());
+
+    c.scanLine(2)[5] = 77;  // c takes a raster of its own
+    EXPECT_NE(bits(c), bits(a));
+    EXPECT_EQ(bits(a), bits(b));
+    EXPECT_TRUE(c.isDetached());
+    EXPECT_EQ(b.scanLine(2)[5], 3);
+    EXPECT_EQ(c.scanLine(2)[4], 2) << "the rest of the pixels came along";
+
+    a.fill(9, 9, 9);
+    EXPECT_EQ(b.scanLine(0)[0], 1);
+    EXPECT_EQ(a.scanLine(2)[8], 9);
+    EXPECT_TRUE(a.isDetached());
+    EXPECT_TRUE(b.isDetached()) << "the last holder writes in place";
+}
+
+TEST(Picture, CopiesOnOtherThreadsKeepTheirPixels) {
+    Picture original(64, 64);
+    original.fill(5, 5, 5);
+    std::vector<std::thread> threads;
+    std::atomic<int> wrong{0};
+    for (int t = 0; t < 4; ++t) {
+        threads.emplace_back([&original, &wrong, t] {
+            for (int i = 0; i < 200; ++i) {
+                Picture copy = std::as_const(original);
+                copy.scanLine(i % 64)[0] = static_cast<std::uint8_t>(t);
+                if (copy.scanLine((i + 1) % 64)[0] != 5 || copy.scanLine(i % 64)[0] != t) {
+                    ++wrong;
+                }
+            }
+        });
+    }
+    for (std::thread& thread : threads) {
+        thread.join();
+    }
+    EXPECT_EQ(wrong, 0);
+    EXPECT_EQ(original.scanLine(0)[0], 5);
+    EXPECT_TRUE(original.isDetached());
 }
