@@ -52,20 +52,17 @@ void ContrastFilter(Picture& picture, int amount) {
 
 void SaturationFilter(Picture& picture, int amount) {
     const int a = BoundedAmount(amount);
-    // Tables instead of per-pixel arithmetic: the grey value of every channel
-    // sum, (c - g) * A / 255 of every difference (bounded to +-512, beyond
-    // which g plus it is clamped the same way), and the clamp of -512..767.
+    // Each channel's result depends only on the channel and the pixel's grey
+    // value: one table over both, and one of the grey value of every sum.
     std::array<std::uint8_t, 766> greyOf;
     for (int sum = 0; sum < 766; ++sum) {
         greyOf[sum] = static_cast<std::uint8_t>(sum / 3);
     }
-    std::array<std::int16_t, 511> scaled;
-    for (int d = -255; d <= 255; ++d) {
-        scaled[d + 255] = static_cast<std::int16_t>(std::clamp(d * a / 255, -512, 512));
-    }
-    std::array<std::uint8_t, 1280> clamped;
-    for (int v = -512; v < 768; ++v) {
-        clamped[v + 512] = ClampByte(v);
+    std::vector<std::uint8_t> result(256 * 256);
+    for (int g = 0; g < 256; ++g) {
+        for (int c = 0; c < 256; ++c) {
+            result[g * 256 + c] = ClampByte(g + (c - g) * a / 255);
+        }
     }
     TransformRows(picture, [&](const std::uint8_t* in, std::uint8_t* out, int width) {
 #pragma GCC unroll 4
@@ -73,12 +70,10 @@ void SaturationFilter(Picture& picture, int amount) {
             const int blue = in[0];
             const int green = in[1];
             const int red = in[2];
-            const int grey = greyOf[blue + green + red];
-            const std::int16_t* moved = scaled.data() + 255 - grey;
-            const std::uint8_t* clamp = clamped.data() + 512 + grey;
-            out[0] = clamp[moved[blue]];
-            out[1] = clamp[moved[green]];
-            out[2] = clamp[moved[red]];
+            const std::uint8_t* of = result.data() + greyOf[blue + green + red] * 256;
+            out[0] = of[blue];
+            out[1] = of[green];
+            out[2] = of[red];
             in += Picture::kBytesPerPixel;
             out += Picture::kBytesPerPixel;
         }
