@@ -38,6 +38,10 @@ INSTANTIATE_TEST_SUITE_P(
         // Cut taller than the picture: the start is negative, -500 toward zero.
         CropCase{3000, 1000, 1.5L, {3000, 2000}, {0, -500, 3000, 1500}},
         CropCase{3001, 1000, 1.5L, {3001, 2001}, {0, -500, 3001, 1501}},
+        // 2800 / 1.4 is 2000 in extended precision; in double it is a hair
+        // above and would ceil to 2001.
+        CropCase{2800, 2000, 1.4L, {2800, 2000}, {0, 0, 2800, 2000}},
+        CropCase{2000, 2800, 1.4L, {2000, 2800}, {0, 0, 2000, 2800}},
         // Portrait narrower than 1 : ratio, across its width.
         CropCase{1000, 3000, 1.5L, {2000, 3000}, {-500, 0, 1500, 3000}},
         // 1.33 is the smallest ratio; Ceil(4000 / 1.33) = 3008 (3007.5...).

@@ -100,6 +100,11 @@ TEST(ViewZoom, WidthGrowsByTheTruncatedAspectStep) {
     // Zooming out truncates toward zero too: -133, not -134.
     const ViewBox out = zoomed(view, -100, 1000.0L / 750, {1024, 768});
     EXPECT_EQ(out, (ViewBox{(1024 - 1024) / 2, 0, 1024, 768}));
+    // 16:9, where rounding would differ: 100 * 16 / 9 = 177.8 adds 177 and
+    // takes away 177 (rounding: 178 both ways).
+    const ViewBox wide{0, 0, 1600, 900};
+    EXPECT_EQ(zoomed(wide, 100, 1600.0L / 900, {1280, 720}).width, 1777);
+    EXPECT_EQ(zoomed(wide, -100, 1600.0L / 900, {1280, 720}).width, 1423);
 }
 
 TEST(ViewZoom, ZoomOutStopsBeforeEitherSideFallsBelowHalfTheClient) {
