@@ -11,3 +11,11 @@ for b in "$top"/build/release/bench/bench_*; do
     "$top/tests/run_isolated.sh" env QT_QPA_PLATFORM="offscreen:configfile=$top/tests/offscreen.json" \
         PICTAVO_PHOTOS="$top/build/photos" "$b"
 done
+# The frame and the click at scale factor 2 on a 2560 x 1600 monitor, where
+# the view draws twice as many pixels each way.
+for b in bench_frame_move bench_frame_click; do
+    echo "== $b at scale factor 2"
+    "$top/tests/run_isolated.sh" env \
+        QT_QPA_PLATFORM="offscreen:configfile=$top/tests/offscreen-two-monitors.json" \
+        QT_SCALE_FACTOR=2 PICTAVO_PHOTOS="$top/build/photos" "$top/build/release/bench/$b"
+done

@@ -5,7 +5,7 @@
 set -eu
 PACKAGES="cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev
 qt6-svg-dev libqt6svg6 qt6-image-formats-plugins libjpeg62-turbo-dev libjpeg-turbo-progs
-libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth x11-utils fonts-dejavu-core clang
+libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth x11-utils x11-xserver-utils fonts-dejavu-core clang
 libclang-rt-14-dev ccache"
 missing=""
 for p in $PACKAGES; do

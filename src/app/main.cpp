@@ -17,6 +17,7 @@ int main(int argc, char* argv[]) {
     TfrmImageLink cropLink(frmImage);
     frmFolderMan.setCropWindow(&cropLink);
     frmFolderMan.setOptionsWindow(&frmImage);
+    frmImage.setMainWindow(&frmFolderMan);
     frmImage.setStepBack([&frmFolderMan] { frmFolderMan.StepBack(); });
 
     frmFolderMan.show();

@@ -5,6 +5,7 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <cmath>
 #include <vector>
 
 TMouseTracker::TMouseTracker(QWidget* parent) : QWidget(parent) {
@@ -61,10 +62,12 @@ void TMouseTracker::paintEvent(QPaintEvent*) {
     if (width() <= 0 || height() <= 0)
         return;
     // A focus rectangle: every other pixel of the outline inverted, so it shows
-    // on any picture and disappears when drawn twice.
+    // on any picture and disappears when drawn twice. One device pixel thin
+    // on its outermost device pixels, whatever the screen's scale.
+    const qreal ratio = devicePixelRatio();
     std::vector<QPoint> dots;
-    const int right = width() - 1;
-    const int bottom = height() - 1;
+    const int right = static_cast<int>(std::ceil(width() * ratio)) - 1;
+    const int bottom = static_cast<int>(std::ceil(height() * ratio)) - 1;
     auto add = [&dots](int x, int y) {
         if ((x + y) % 2 == 0)
             dots.emplace_back(x, y);
@@ -80,6 +83,7 @@ void TMouseTracker::paintEvent(QPaintEvent*) {
             add(right, y);
     }
     QPainter painter(this);
+    painter.setWorldTransform(QTransform::fromScale(1 / ratio, 1 / ratio));
     painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
     painter.setPen(QPen(Qt::white, 0));
     painter.drawPoints(dots.data(), static_cast<int>(dots.size()));

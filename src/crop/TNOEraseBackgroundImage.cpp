@@ -4,6 +4,7 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <new>
 #include <utility>
@@ -49,8 +50,12 @@ QRegion TNOEraseBackgroundImage::setStrips(const pictavo::Rect& a, const pictavo
         changed = rect();
     } else if (mode != StripMode::None) {
         const std::array<pictavo::Rect, 2> strips{a, b};
+        QRegion device;
         for (std::size_t i = 0; i < strips.size(); ++i) {
-            changed += QRegion(toView(m_strips[i])).xored(QRegion(toView(strips[i])));
+            device += QRegion(toDevice(m_strips[i])).xored(QRegion(toDevice(strips[i])));
+        }
+        for (const QRect& band : device) {
+            changed += toLogical(band);
         }
     }
     m_strips = {a, b};
@@ -63,14 +68,20 @@ void TNOEraseBackgroundImage::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     m_wholeViewDirty = true;
     // The copy for the old size is of no further use.
-    if (m_displayFor != size()) {
+    if (m_displayFor != deviceSize()) {
         m_display = QImage();
         m_level = QImage();
         m_displayFor = QSize();
     }
 }
 
-QRect TNOEraseBackgroundImage::toView(const pictavo::Rect& source) const {
+QSize TNOEraseBackgroundImage::deviceSize() const {
+    const qreal ratio = devicePixelRatio();
+    return {static_cast<int>(std::ceil(width() * ratio)),
+            static_cast<int>(std::ceil(height() * ratio))};
+}
+
+QRect TNOEraseBackgroundImage::toDevice(const pictavo::Rect& source) const {
     if (!m_picture) {
         return QRect();
     }
@@ -83,30 +94,46 @@ QRect TNOEraseBackgroundImage::toView(const pictavo::Rect& source) const {
     if (right <= left || bottom <= top) {
         return QRect();
     }
-    // One mapping for every edge, so strips and frame meet without gap or overlap.
-    const auto x = [&](std::int64_t v) { return static_cast<int>(v * width() / pw); };
-    const auto y = [&](std::int64_t v) { return static_cast<int>(v * height() / ph); };
+    // One mapping for every edge, so strips and frame meet without gap or
+    // overlap, on the device pixel the source edge falls on.
+    const QSize device = deviceSize();
+    const auto x = [&](std::int64_t v) { return static_cast<int>(v * device.width() / pw); };
+    const auto y = [&](std::int64_t v) { return static_cast<int>(v * device.height() / ph); };
     return QRect(QPoint(x(left), y(top)), QPoint(x(right) - 1, y(bottom) - 1));
 }
 
+QRect TNOEraseBackgroundImage::toLogical(const QRect& device) const {
+    if (device.isEmpty()) {
+        return QRect();
+    }
+    const qreal ratio = devicePixelRatio();
+    const int left = static_cast<int>(std::floor(device.left() / ratio));
+    const int top = static_cast<int>(std::floor(device.top() / ratio));
+    const int right = static_cast<int>(std::ceil((device.right() + 1) / ratio));
+    const int bottom = static_cast<int>(std::ceil((device.bottom() + 1) / ratio));
+    return QRect(left, top, right - left, bottom - top);
+}
+
 void TNOEraseBackgroundImage::ensureDisplayCopy() {
-    if (!m_picture || size().isEmpty() || m_displayFor == size()) {
+    const QSize device = deviceSize();
+    if (!m_picture || device.isEmpty() || m_displayFor == device) {
         return;
     }
-    m_displayFor = size();
+    m_displayFor = device;
     m_display = QImage();
     m_level = QImage();
     const QSize windowSize = window()->size();
     const qint64 windowArea =
         std::max<qint64>(qint64{windowSize.width()} * windowSize.height(), qint64{1024} * 768);
     try {
-        const QImage image = wrap(m_pyramid.levelFor(width(), height()));
+        const QImage image = wrap(m_pyramid.levelFor(device.width(), device.height()));
         if (qint64{width()} * height() <= kCopyAreaFactor * windowArea) {
             // QImage reports a failed allocation with a null image.
-            m_display = (image.size() == size() ? image
-                                                : image.scaled(size(), Qt::IgnoreAspectRatio,
+            m_display = (image.size() == device ? image
+                                                : image.scaled(device, Qt::IgnoreAspectRatio,
                                                                Qt::SmoothTransformation))
                             .convertToFormat(QImage::Format_RGB32);
+            m_display.setDevicePixelRatio(devicePixelRatio());
             m_copiesMade += m_display.isNull() ? 0 : 1;
         }
         m_level = m_display.isNull() ? image : QImage();
@@ -120,13 +147,18 @@ void TNOEraseBackgroundImage::ensureDisplayCopy() {
 
 void TNOEraseBackgroundImage::paintPicture(QPainter& painter, const QRect& exposed) {
     if (!m_display.isNull()) {
-        painter.drawImage(exposed.topLeft(), m_display, exposed);
+        // Device pixel for device pixel.
+        const qreal ratio = m_display.devicePixelRatio();
+        painter.drawImage(QRectF(exposed), m_display,
+                          QRectF(exposed.x() * ratio, exposed.y() * ratio, exposed.width() * ratio,
+                                 exposed.height() * ratio));
         return;
     }
     if (m_level.isNull()) {
         painter.fillRect(exposed, Qt::black);
         return;
     }
+    // The painter scales to device pixels, from the level's full resolution.
     const double sx = static_cast<double>(m_level.width()) / width();
     const double sy = static_cast<double>(m_level.height()) / height();
     const QRectF source(exposed.x() * sx, exposed.y() * sy, exposed.width() * sx,
@@ -148,8 +180,14 @@ void TNOEraseBackgroundImage::paintEvent(QPaintEvent* event) {
         return;
     }
     painter.setClipRegion(event->region());
+    // From here on one unit is one device pixel.
+    const qreal ratio = devicePixelRatio();
+    painter.setWorldTransform(QTransform::fromScale(1 / ratio, 1 / ratio));
+    const QRect exposed =
+        QRectF(QPointF(event->rect().topLeft()) * ratio, QSizeF(event->rect().size()) * ratio)
+            .toAlignedRect();
     for (const pictavo::Rect& strip : m_strips) {
-        const QRect area = toView(strip) & event->rect();
+        const QRect area = toDevice(strip) & exposed;
         if (area.isEmpty()) {
             continue;
         }

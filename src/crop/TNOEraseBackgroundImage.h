@@ -4,7 +4,9 @@
 // its own size, which may be far larger than the window when zoomed in, and
 // the frame's two strips over it. Only the exposed part is painted, from a
 // display copy made once per picture and per size, never by scaling the full
-// picture on a paint; nothing is erased before painting.
+// picture on a paint; nothing is erased before painting. On a screen with
+// several device pixels per logical pixel the copy, the strips' edges and
+// everything painted are at device pixels, so the picture is as sharp there.
 
 #include <QImage>
 #include <QRegion>
@@ -48,17 +50,22 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    // The part of the view that a source rectangle covers.
-    QRect toView(const pictavo::Rect& source) const;
+    // The view's size in device pixels.
+    QSize deviceSize() const;
+    // The device pixels of the view that a source rectangle covers.
+    QRect toDevice(const pictavo::Rect& source) const;
+    // The logical part of the view that holds device rectangle `device`.
+    QRect toLogical(const QRect& device) const;
     void ensureDisplayCopy();
     void paintPicture(QPainter& painter, const QRect& exposed);
 
     const pictavo::Picture* m_picture = nullptr;
     pictavo::PicturePyramid m_pyramid;
-    // The picture at exactly the view's size, when that is small enough to keep;
-    // otherwise the pyramid level scaled per paint, exposed part only.
+    // The picture at exactly the view's device size, when that is small
+    // enough to keep; otherwise the pyramid level scaled per paint, exposed
+    // part only.
     QImage m_display;
-    QSize m_displayFor;
+    QSize m_displayFor;  // device size
     QImage m_level;
     int m_copiesMade = 0;
 

@@ -1,7 +1,6 @@
 #include "crop/TfrmImage.h"
 
 #include <QFile>
-#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMessageBox>
@@ -23,6 +22,7 @@
 #include "settings/TFormStorage.h"
 #include "settings/TStrHolder.h"
 #include "ui/ErrorBox.h"
+#include "ui/ScreenOf.h"
 
 namespace {
 
@@ -58,11 +58,6 @@ constexpr long double kMinRatio = 1.33L;
 const QString kDefaultErrorCaption = QStringLiteral("Error");
 
 constexpr int kWheelNotch = 120;
-
-QSize primaryScreenSize() {
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    return screen ? screen->geometry().size() : QSize();
-}
 
 }  // namespace
 
@@ -138,9 +133,7 @@ void TfrmImage::showEvent(QShowEvent* event) {
 }
 
 void TfrmImage::FormShow() {
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        setGeometry(screen->geometry());
-    }
+    coverScreen(*this, screenOf(m_mainWindow));
     raise();
     activateWindow();
 }
@@ -214,7 +207,8 @@ void TfrmImage::LoadImage(const QByteArray& path) {
     m_bmpWork = std::move(decoded);
     m_nImageWidth = m_bmpWork.width();
     m_nImageHeight = m_bmpWork.height();
-    const QSize screen = primaryScreenSize();
+    const QScreen* monitor = screenOf(m_mainWindow);
+    const QSize screen = monitor ? monitor->geometry().size() : QSize();
     const pictavo::Fit fit = pictavo::fitView({screen.width(), screen.height()},
                                               {m_nImageWidth, m_nImageHeight}, clientExtent());
     m_imgMain->setPicture(&m_bmpWork, std::move(halvings));

@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 #include <QPoint>
+#include <QPointer>
 #include <QSize>
 #include <QString>
 #include <QWidget>
@@ -45,6 +46,11 @@ public:
     // and leave the value as it was.
     void SetRatio(long double value);
     void SetQuality(int value);
+
+    // The window whose monitor this one covers when shown, and whose
+    // monitor's size the fit uses (the main window); the primary monitor
+    // while there is none.
+    void setMainWindow(const QWidget* window) { m_mainWindow = window; }
 
     // The back command calls this (the main window's StepBack).
     void setStepBack(std::function<void()> stepBack) { m_stepBack = std::move(stepBack); }
@@ -127,6 +133,7 @@ private:
     pictavo::Extent clientExtent() const;
 
     std::function<void()> m_stepBack;
+    QPointer<const QWidget> m_mainWindow;
 
     bool Modified = false;
     TNOEraseBackgroundImage* m_imgMain = nullptr;
