@@ -1,4 +1,8 @@
+#include <cstdio>
+#include <cstdlib>
+
 #include "app/PictavoApplication.h"
+#include "app/SessionPlatform.h"
 #include "app/TfrmFolderMan.h"
 #include "app/TfrmImageLink.h"
 #include "crop/TfrmImage.h"
@@ -6,6 +10,17 @@
 // The composition root: creates the windows, hidden, in their order, wires
 // them to each other and runs the message loop, which shows the main window.
 int main(int argc, char* argv[]) {
+    // Qt reads the platform when the application object is made.
+    switch (pictavo::choosePlatform(pictavo::readSessionEnvironment(argc, argv))) {
+        case pictavo::PlatformChoice::NeedsX11:
+            std::fprintf(stderr, "%s\n", pictavo::kNeedsX11Message);
+            return EXIT_FAILURE;
+        case pictavo::PlatformChoice::Xcb:
+            ::setenv("QT_QPA_PLATFORM", "xcb", 1);
+            break;
+        case pictavo::PlatformChoice::Default:
+            break;
+    }
     PictavoApplication app(argc, argv);
     // The help file is set here once help exists.
 
