@@ -10,10 +10,12 @@
 #include <QTest>
 
 #include <algorithm>
+#include <memory>
 #include <vector>
 
 #include "BenchPhotos.h"
 #include "WindowBenchSupport.h"
+#include "adjust/TfrmToolBar.h"
 #include "crop/TNOEraseBackgroundImage.h"
 #include "crop/TfrmImage.h"
 
@@ -22,7 +24,9 @@ namespace {
 using namespace pictavo::bench;
 
 // range(0): milliseconds the user looks at each picture before the click;
-// range(1): 1 when the window is told the next file ahead of time.
+// range(1): 1 when the window is told the next file ahead of time;
+// range(2): 1 when the adjustment toolbar takes every picture over, as in the
+// program (nothing is adjusted).
 void BM_ClickToNextPicturePainted(benchmark::State& state) {
     const auto photos = photos24mp(4);
     if (photos.size() < 2) {
@@ -33,6 +37,11 @@ void BM_ClickToNextPicturePainted(benchmark::State& state) {
     const bool prefetch = state.range(1) != 0;
     const QString out = QString::fromStdString(scratchFolder("click"));
     TfrmImage window;
+    std::unique_ptr<TfrmToolBar> toolBar;
+    if (state.range(2) != 0) {
+        toolBar = std::make_unique<TfrmToolBar>(window);
+        window.setToolBar(toolBar.get());
+    }
     window.SetQuality(100);
     if (!pictavo::bench::showExposed(window)) {
         state.SkipWithError("window not exposed");
@@ -69,12 +78,14 @@ void BM_ClickToNextPicturePainted(benchmark::State& state) {
         state.SetIterationTime(static_cast<double>(timer.nsecsElapsed()) / 1e9);
     }
     state.counters["cropped"] = window.m_nCropped;
+    window.setToolBar(nullptr);
 }
 BENCHMARK(BM_ClickToNextPicturePainted)
-    ->ArgNames({"dwell_ms", "prefetch"})
-    ->Args({0, 0})
-    ->Args({0, 1})
-    ->Args({500, 1})
+    ->ArgNames({"dwell_ms", "prefetch", "toolbar"})
+    ->Args({0, 0, 0})
+    ->Args({0, 1, 0})
+    ->Args({500, 1, 0})
+    ->Args({500, 1, 1})
     ->Iterations(8)
     ->Repetitions(3)
     ->UseManualTime()

@@ -1,6 +1,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "adjust/TfrmToolBar.h"
 #include "app/PictavoApplication.h"
 #include "app/SessionPlatform.h"
 #include "app/TfrmFolderMan.h"
@@ -27,7 +28,8 @@ int main(int argc, char* argv[]) {
     TfrmFolderMan frmFolderMan;
     // The splash window is created here: its timer counts from now.
     TfrmImage frmImage;
-    // The adjustment toolbar is created here.
+    TfrmToolBar frmToolBar(frmImage);
+    frmImage.setToolBar(&frmToolBar);
 
     TfrmImageLink cropLink(frmImage);
     frmFolderMan.setCropWindow(&cropLink);
@@ -38,5 +40,6 @@ int main(int argc, char* argv[]) {
     frmFolderMan.show();
     const int result = app.exec();
     frmFolderMan.setCropWindow(nullptr);  // the link goes before the main window
+    frmImage.setToolBar(nullptr);         // the toolbar goes before the crop window
     return result;
 }

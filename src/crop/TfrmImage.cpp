@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "core/JpegDecoder.h"
+#include "crop/AdjustmentToolbar.h"
 #include "crop/CutBeep.h"
 #include "crop/FrameGeometry.h"
 #include "crop/Prefetcher.h"
@@ -162,13 +163,20 @@ void TfrmImage::ShowImage(const QString& sourcePath, const QString& destPath) {
 
 void TfrmImage::ShowImage(const QByteArray& sourcePath, const QByteArray& destPath) {
     LoadImage(sourcePath);
-    // The adjustment toolbar is reset here once it exists.
+    if (m_toolBar) {
+        m_toolBar->ResetEffects();
+    }
     m_sDestFile = QFile::decodeName(destPath);
     m_destBytes = destPath.toStdString();
     CalcCropSize();
     m_rcCrop = pictavo::frame::centredFrame({m_nImageWidth, m_nImageHeight},
                                             {m_nCropWidth, m_nCropHeight});
     Modified = false;
+    // A light left on by the last picture (or by the reset's rebuild) would
+    // call this one modified while the toolbar is up.
+    if (m_toolBar) {
+        m_toolBar->UpdateModifiedIndicator();
+    }
     DrawFrame(m_rcCrop, false);
     m_bTracking = true;
 }
@@ -207,6 +215,7 @@ void TfrmImage::LoadImage(const QByteArray& path) {
     m_bmpWork = std::move(decoded);
     m_nImageWidth = m_bmpWork.width();
     m_nImageHeight = m_bmpWork.height();
+    HandOverToToolBar();
     const QScreen* monitor = screenOf(m_mainWindow);
     const QSize screen = monitor ? monitor->geometry().size() : QSize();
     const pictavo::Fit fit = pictavo::fitView({screen.width(), screen.height()},

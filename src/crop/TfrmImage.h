@@ -17,9 +17,11 @@
 
 #include "core/Picture.h"
 #include "core/Rect.h"
+#include "crop/ToolbarHost.h"
 #include "crop/ViewGeometry.h"
 #include "settings/MessageList.h"
 
+class AdjustmentToolbar;
 class CutBeep;
 class QLabel;
 class TMouseTracker;
@@ -28,7 +30,7 @@ namespace pictavo {
 class Prefetcher;
 }
 
-class TfrmImage : public QWidget {
+class TfrmImage : public QWidget, public ToolbarHost {
     Q_OBJECT
 public:
     explicit TfrmImage(QWidget* parent = nullptr);
@@ -55,6 +57,10 @@ public:
     // The back command calls this (the main window's StepBack).
     void setStepBack(std::function<void()> stepBack) { m_stepBack = std::move(stepBack); }
 
+    // The adjustment toolbar: given every loaded picture, shown while Shift
+    // is held. None until set; the caller clears it before the toolbar goes.
+    void setToolBar(AdjustmentToolbar* toolBar) { m_toolBar = toolBar; }
+
     // The batch run names the file it will most likely show next, right after
     // handing over an image; it is decoded in the background and ShowImage
     // takes it if it is unchanged by then. Nothing the user sees changes.
@@ -63,7 +69,7 @@ public:
 
     // Red-eye selection mode: the strips are hidden, clicks go to the
     // selection tool, the frame still follows the mouse unseen.
-    void SetRedEyeMode(bool on);
+    void SetRedEyeMode(bool on) override;
 
     // The frame in source pixels, and whether it follows the mouse.
     const pictavo::Rect& cropRect() const { return m_rcCrop; }
@@ -73,8 +79,9 @@ public:
     const std::optional<pictavo::Rect>& redEyeSelection() const { return m_rcRedEyeSelection; }
 
     // Size and position of the picture view in the window's client area.
-    QSize GetImageSize() const;
-    QPoint GetImagePos() const;
+    QSize GetImageSize() const override;
+    QPoint GetImagePos() const override;
+    bool modified() const override { return Modified; }
 
     // Polled by the batch run: 1 at creation, 0 while an image waits for the
     // user, 2 once it is finished or left.
@@ -88,6 +95,7 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
@@ -115,6 +123,11 @@ private:
     void m_imgMainMouseMove();
     void RedEyeSelected(TMouseTracker* sender, const pictavo::Rect& rect);
 
+    // The adjustment toolbar (TfrmImageEffects.cpp).
+    void HandOverToToolBar();
+    void EffectsChanged(AdjustmentToolbar* sender);
+    void tmShiftStateCheckTimer();
+
     // Saving (TfrmImageSave.cpp).
     void CropAndSave();
     void SaveUncut();
@@ -134,6 +147,7 @@ private:
 
     std::function<void()> m_stepBack;
     QPointer<const QWidget> m_mainWindow;
+    AdjustmentToolbar* m_toolBar = nullptr;
 
     bool Modified = false;
     TNOEraseBackgroundImage* m_imgMain = nullptr;

@@ -4,6 +4,7 @@
 #include <QCursor>
 #include <QMouseEvent>
 
+#include "crop/AdjustmentToolbar.h"
 #include "crop/FrameGeometry.h"
 #include "crop/TMouseTracker.h"
 #include "crop/TNOEraseBackgroundImage.h"
@@ -73,6 +74,8 @@ void TfrmImage::SetRedEyeMode(bool on) {
 void TfrmImage::RedEyeSelected(TMouseTracker* /*sender*/, const pictavo::Rect& rect) {
     // The tool stays where it is, frozen, until red-eye mode is entered again.
     m_Tracker->SetIdle(true);
-    // Handed to the adjustment toolbar's red-eye selection once it exists.
     m_rcRedEyeSelection = rect;
+    if (m_toolBar) {
+        m_toolBar->SetRedEyeSelection(rect);
+    }
 }

@@ -1,0 +1,91 @@
+#pragma once
+
+// The adjustment toolbar: a translucent strip across the top of the crop
+// window's screen, shown while Shift is held. It keeps an untouched copy of
+// the picture the crop window loaded and, after every completed change of a
+// control, rebuilds the adjusted picture from it (brightness, contrast,
+// saturation, Antialias, in that order) and hands it to the crop window. Its
+// red-eye group selects a rectangle with the crop window's selection tool
+// and takes the red out of it.
+
+#include <QWidget>
+
+#include "adjust/TProEffectImage.h"
+#include "core/Picture.h"
+#include "core/Rect.h"
+#include "crop/AdjustmentToolbar.h"
+
+class EffectSlider;
+class QCheckBox;
+class QGroupBox;
+class QLabel;
+class QPushButton;
+class QToolButton;
+class ToolbarHost;
+
+class TfrmToolBar : public QWidget, public AdjustmentToolbar {
+    Q_OBJECT
+public:
+    static constexpr int kHeight = 59;
+
+    explicit TfrmToolBar(ToolbarHost& host, QWidget* parent = nullptr);
+    ~TfrmToolBar() override;
+
+    // AdjustmentToolbar
+    void SetSourceBitmap(const pictavo::Picture& picture) override;
+    void setOnEffectChange(EffectChangeHandler handler) override {
+        OnEffectChange = std::move(handler);
+    }
+    const pictavo::Picture& result() const override { return m_bmpResult; }
+    void ResetEffects() override;
+    void UpdateModifiedIndicator() override;
+    void showOnScreen(const QRect& screen) override;
+    void hideToolbar() override { hide(); }
+    bool isShown() const override { return isVisible(); }
+    void pressRedEyeTool() override;
+    bool applyRedEyeEnabled() const override;
+    void clickApplyRedEye() override;
+    void CancelRedEyeSelection() override;
+    void SetRedEyeSelection(const pictavo::Rect& clientRect) override;
+
+    void EnableEffectControls(bool enabled);
+
+    // The red-eye selection in picture pixels, bounds inclusive.
+    const pictavo::Rect& redEyeRect() const { return m_rcRedEye; }
+    const pictavo::RedEyeTuning& redEyeTuning() const { return m_Effects.Tuning; }
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void FormCreate();
+    void FormShow();
+    void CreateControls();
+    void m_EffectChanged();
+    // The adjusted picture from the untouched copy, handed to the crop window.
+    void Rebuild();
+    void m_btnRedEyeClick();
+    void m_btnApplyRedEyeClick();
+    // Pixels of exactly aqua are see-through.
+    void UpdateColourKey();
+
+    ToolbarHost& m_host;
+
+    pictavo::TProEffectImage m_Effects;
+    pictavo::Picture m_bmpOriginal;
+    pictavo::Picture m_bmpResult;
+    EffectChangeHandler OnEffectChange;
+    pictavo::Rect m_rcRedEye;
+
+    QLabel* m_lblBrigtness = nullptr;
+    QLabel* m_lblContrast = nullptr;
+    QLabel* m_lblSaturation = nullptr;
+    QLabel* m_shpModified = nullptr;
+    EffectSlider* m_slBrightness = nullptr;
+    EffectSlider* m_slContrast = nullptr;
+    EffectSlider* m_slSaturation = nullptr;
+    QCheckBox* m_btnAntiAlias = nullptr;
+    QGroupBox* m_gbRedEye = nullptr;
+    QToolButton* m_btnRedEye = nullptr;
+    QPushButton* m_btnApplyRedEye = nullptr;
+};

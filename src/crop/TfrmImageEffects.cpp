@@ -1,0 +1,52 @@
+// The crop window's side of the adjustment toolbar: the hand-over of every
+// loaded picture, adopting the adjusted picture, and the toolbar's showing
+// while Shift is held.
+
+#include <QHideEvent>
+#include <QScreen>
+
+#include "crop/AdjustmentToolbar.h"
+#include "crop/TNOEraseBackgroundImage.h"
+#include "crop/TfrmImage.h"
+
+namespace {
+
+// Pictures share their pixels until one of them is written; two that share
+// them are the same picture.
+bool samePixels(const pictavo::Picture& a, const pictavo::Picture& b) {
+    return a.width() == b.width() && a.height() == b.height() && !a.isNull() &&
+           a.scanLine(0) == b.scanLine(0);
+}
+
+}  // namespace
+
+void TfrmImage::HandOverToToolBar() {
+    if (!m_toolBar) {
+        return;
+    }
+    // Shares the pixels: nothing is copied until the toolbar adjusts them.
+    m_toolBar->SetSourceBitmap(m_bmpWork);
+    m_toolBar->setOnEffectChange([this](AdjustmentToolbar* sender) { EffectsChanged(sender); });
+}
+
+void TfrmImage::EffectsChanged(AdjustmentToolbar* sender) {
+    const pictavo::Picture& result = sender->result();
+    // A rebuild with every control neutral hands back the very pixels shown:
+    // the view keeps its display copies (and the halvings made ahead).
+    const bool unchanged = samePixels(result, m_bmpWork);
+    m_bmpWork = result;
+    if (!unchanged) {
+        m_imgMain->setPicture(&m_bmpWork);
+    }
+    DrawFrame(m_rcCrop, false);
+    Modified = true;
+}
+
+void TfrmImage::hideEvent(QHideEvent* event) {
+    QWidget::hideEvent(event);
+    // The toolbar belongs to the crop window: it never stays on screen after
+    // the run has ended, whatever the Shift keys do.
+    if (m_toolBar && !event->spontaneous()) {
+        m_toolBar->hideToolbar();
+    }
+}

@@ -1,0 +1,20 @@
+#pragma once
+
+// The crop window as the adjustment toolbar uses it: whether the picture
+// carries adjustments, red-eye mode, and where the picture view lies (to map
+// the selection onto the picture). The crop window implements it.
+
+#include <QPoint>
+#include <QSize>
+
+class ToolbarHost {
+public:
+    virtual ~ToolbarHost() = default;
+
+    // The working picture carries adjustments that the source file lacks.
+    virtual bool modified() const = 0;
+    virtual void SetRedEyeMode(bool on) = 0;
+    // Size of the picture view, and its top left in the window's client area.
+    virtual QSize GetImageSize() const = 0;
+    virtual QPoint GetImagePos() const = 0;
+};

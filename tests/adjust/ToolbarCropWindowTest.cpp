@@ -1,0 +1,166 @@
+// The crop window with the real adjustment toolbar: the adjusted picture is
+// what the view shows and what a Shift+click writes, a picture moved back to
+// neutral still counts as changed, the next picture starts afresh, and the
+// toolbar never outlives the crop window on screen.
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QTest>
+
+#include <memory>
+
+#include "adjust/EffectSlider.h"
+#include "adjust/ProEffectImage.h"
+#include "adjust/TfrmToolBar.h"
+#include "core/JpegDecoder.h"
+#include "crop/TNOEraseBackgroundImage.h"
+#include "crop/TfrmImage.h"
+#include "support/ExternalTools.h"
+#include "support/JpegFixtures.h"
+#include "support/QtTestMain.h"
+#include "support/TempDir.h"
+
+using pictavo::Picture;
+using pictavo::test::readBytes;
+
+namespace {
+
+TNOEraseBackgroundImage* viewOf(TfrmImage& window) {
+    return window.findChild<TNOEraseBackgroundImage*>();
+}
+
+// What the view shows a quarter of the way in from its top left (where the
+// fixture is strongly blue), and the picture's own pixel there.
+QRgb shownQuarter(TfrmImage& window) {
+    TNOEraseBackgroundImage* view = viewOf(window);
+    return view->grab().toImage().pixel(view->width() / 4, view->height() / 4);
+}
+
+QRgb quarterOf(const Picture& picture) {
+    const std::uint8_t* p = picture.scanLine(picture.height() / 4) + 3 * (picture.width() / 4);
+    return qRgb(p[2], p[1], p[0]);
+}
+
+// The view scales smoothly: a few levels either way.
+bool near(QRgb a, QRgb b) {
+    return std::abs(qRed(a) - qRed(b)) <= 4 && std::abs(qGreen(a) - qGreen(b)) <= 4 &&
+           std::abs(qBlue(a) - qBlue(b)) <= 4;
+}
+
+}  // namespace
+
+class ToolbarCropWindowTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    void adjustedPictureIsShownAndSavedUncut();
+    void backToNeutralIsStillModifiedAndReEncoded();
+    void nextPictureStartsUnmodified();
+    void hidingTheCropWindowHidesTheToolbar();
+
+private:
+    void stepSlider(const char* name, int from, Qt::Key key);
+    QLabel* light() { return m_toolBar->findChild<QLabel*>(QStringLiteral("m_shpModified")); }
+    void shiftClick() {
+        QTest::mouseClick(viewOf(*m_window), Qt::LeftButton, Qt::ShiftModifier, QPoint(300, 300));
+    }
+
+    std::unique_ptr<pictavo::test::TempDir> m_dir;
+    std::string m_source;
+    std::string m_dest;
+    std::unique_ptr<TfrmImage> m_window;
+    std::unique_ptr<TfrmToolBar> m_toolBar;
+};
+
+void ToolbarCropWindowTest::init() {
+    m_dir = std::make_unique<pictavo::test::TempDir>();
+    pictavo::test::JpegFixtureOptions options;
+    options.width = 600;
+    options.height = 400;
+    m_source = pictavo::test::writeJpegFixture(m_dir->path(), "a.jpg", options);
+    m_dest = m_dir->file("out.jpg");
+    m_window = std::make_unique<TfrmImage>();
+    m_toolBar = std::make_unique<TfrmToolBar>(*m_window);
+    m_window->setToolBar(m_toolBar.get());
+    m_window->SetQuality(90);
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    m_window->ShowImage(QString::fromStdString(m_source), QString::fromStdString(m_dest));
+    m_toolBar->showOnScreen(m_window->geometry());
+    QVERIFY(QTest::qWaitForWindowExposed(m_toolBar.get()));
+}
+
+void ToolbarCropWindowTest::cleanup() {
+    m_window->setToolBar(nullptr);
+    m_toolBar.reset();
+    m_window.reset();
+    m_dir.reset();
+}
+
+void ToolbarCropWindowTest::stepSlider(const char* name, int from, Qt::Key key) {
+    auto* slider = m_toolBar->findChild<EffectSlider*>(QLatin1String(name));
+    slider->setValue(from);
+    QTest::keyClick(slider, key);
+}
+
+void ToolbarCropWindowTest::adjustedPictureIsShownAndSavedUncut() {
+    Picture expected = pictavo::decodeJpegFile(m_source);
+    QVERIFY(near(shownQuarter(*m_window), quarterOf(expected)));
+    QVERIFY(!light()->isVisible());
+
+    stepSlider("m_slBrightness", 45, Qt::Key_Right);
+    stepSlider("m_slContrast", -35, Qt::Key_Left);
+    pictavo::BrightnessFilter(expected, 50);
+    pictavo::ContrastFilter(expected, -40);
+    QVERIFY(near(shownQuarter(*m_window), quarterOf(expected)));
+    QVERIFY(light()->isVisible());
+
+    shiftClick();
+    QCOMPARE(m_window->m_nState, 2);
+    const auto want = pictavo::test::cjpegReference(
+        expected, {0, 0, expected.width(), expected.height()}, 90, m_dir->path());
+    QVERIFY(!want.empty());
+    QVERIFY(readBytes(m_dest) == want);
+}
+
+void ToolbarCropWindowTest::backToNeutralIsStillModifiedAndReEncoded() {
+    const Picture loaded = pictavo::decodeJpegFile(m_source);
+    stepSlider("m_slSaturation", 255, Qt::Key_Home);
+    QVERIFY(!near(shownQuarter(*m_window), quarterOf(loaded)));
+    stepSlider("m_slSaturation", 0, Qt::Key_End);
+    QVERIFY(near(shownQuarter(*m_window), quarterOf(loaded)));
+    QVERIFY(light()->isVisible());
+
+    shiftClick();
+    const auto want = pictavo::test::cjpegReference(loaded, {0, 0, loaded.width(), loaded.height()},
+                                                    90, m_dir->path());
+    QVERIFY(readBytes(m_dest) == want);
+    QVERIFY(readBytes(m_dest) != readBytes(m_source));
+}
+
+void ToolbarCropWindowTest::nextPictureStartsUnmodified() {
+    stepSlider("m_slBrightness", 0, Qt::Key_Right);
+    auto* antialias = m_toolBar->findChild<QCheckBox*>();
+    QTest::mouseClick(antialias, Qt::LeftButton, {}, QPoint(4, 8));
+    QVERIFY(light()->isVisible());
+
+    // The next picture while the toolbar stays up: controls neutral, light off.
+    m_window->ShowImage(QString::fromStdString(m_source), QString::fromStdString(m_dest));
+    QVERIFY(!light()->isVisible());
+    QVERIFY(!antialias->isChecked());
+    QCOMPARE(m_toolBar->findChild<EffectSlider*>(QStringLiteral("m_slBrightness"))->value(), 0);
+    shiftClick();
+    QVERIFY(readBytes(m_dest) == readBytes(m_source));
+}
+
+void ToolbarCropWindowTest::hidingTheCropWindowHidesTheToolbar() {
+    QVERIFY(m_toolBar->isVisible());
+    QTest::keyClick(m_window.get(), Qt::Key_Escape);
+    QVERIFY(!m_window->isVisible());
+    QVERIFY(!m_toolBar->isVisible());
+}
+
+PICTAVO_QTEST_MAIN(ToolbarCropWindowTest)
+#include "ToolbarCropWindowTest.moc"
