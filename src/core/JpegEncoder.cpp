@@ -3,10 +3,12 @@
 #include <algorithm>
 #include <cstring>
 #include <new>
+#include <optional>
 
 #include "core/AtomicFile.h"
 #include "core/JpegDecoder.h"
 #include "core/JpegErrorManager.h"
+#include "core/JpegMarkers.h"
 
 namespace pictavo {
 
@@ -85,7 +87,7 @@ void composeRow(const Picture& picture, long long y, long long left, long long w
 
 // The setjmp frame: only pointers and integers live here.
 bool compress(Compressor* c, const Picture* picture, const Rect* area, int quality,
-              std::uint8_t* spareRow) {
+              std::uint8_t* spareRow, const JpegMetadata* metadata) {
     if (setjmp(c->errors.jump)) {
         return false;
     }
@@ -108,6 +110,9 @@ bool compress(Compressor* c, const Picture* picture, const Rect* area, int quali
     jpeg_set_quality(info, quality, TRUE);
     info->dct_method = JDCT_FLOAT;
     jpeg_start_compress(info, TRUE);
+    if (metadata) {
+        writeMarkers(info, *metadata);
+    }
 
     const bool inColumns = left >= 0 && left + width <= picture->width();
     while (info->next_scanline < info->image_height) {
@@ -127,7 +132,8 @@ bool compress(Compressor* c, const Picture* picture, const Rect* area, int quali
 
 }  // namespace
 
-std::vector<std::uint8_t> encodeJpeg(const Picture& picture, const Rect& area, int quality) {
+std::vector<std::uint8_t> encodeJpeg(const Picture& picture, const Rect& area, int quality,
+                                     const JpegMetadata* metadata) {
     if (quality < 1 || quality > 100) {
         throw JpegError("The JPEG quality must be from 1 to 100");
     }
@@ -143,14 +149,19 @@ std::vector<std::uint8_t> encodeJpeg(const Picture& picture, const Rect& area, i
     // when it is not.
     c.bytes.resize(static_cast<std::size_t>(std::max(width * height, 16384LL)));
     std::vector<std::uint8_t> spareRow(static_cast<std::size_t>(width) * 3);
-    if (!compress(&c, &picture, &area, quality, spareRow.data())) {
+    std::optional<JpegMetadata> carried;
+    if (metadata && !metadata->empty()) {
+        carried = metadataForPicture(*metadata, static_cast<int>(width), static_cast<int>(height));
+    }
+    if (!compress(&c, &picture, &area, quality, spareRow.data(), carried ? &*carried : nullptr)) {
         throw JpegError(c.errors.message[0] ? c.errors.message : "The picture cannot be encoded");
     }
     return std::move(c.bytes);
 }
 
-void writeJpegFile(const Picture& picture, const Rect& area, int quality, const std::string& path) {
-    const std::vector<std::uint8_t> bytes = encodeJpeg(picture, area, quality);
+void writeJpegFile(const Picture& picture, const Rect& area, int quality, const std::string& path,
+                   const JpegMetadata* metadata) {
+    const std::vector<std::uint8_t> bytes = encodeJpeg(picture, area, quality, metadata);
     writeFileAtomic(path, bytes.data(), bytes.size());
 }
 
