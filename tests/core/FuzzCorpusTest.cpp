@@ -2,7 +2,9 @@
 
 #include <filesystem>
 
+#include "core/ExifBlock.h"
 #include "core/JpegDecoder.h"
+#include "core/JpegEncoder.h"
 #include "support/JpegFixtures.h"
 
 using namespace pictavo;
@@ -31,4 +33,25 @@ TEST(FuzzCorpus, EveryFileDecodesOrFailsCleanly) {
         }
     }
     EXPECT_GE(files, 50);
+}
+
+// The same inputs as the fuzz target takes them: turned, with metadata kept
+// and carried into a written cut, and read as an EXIF block on their own.
+TEST(FuzzCorpus, MetadataPathsHandleEveryFile) {
+    for (const auto& entry : std::filesystem::directory_iterator(PICTAVO_FUZZ_CORPUS)) {
+        const std::vector<std::uint8_t> bytes = test::readBytes(entry.path().string());
+        if (auto block = ExifBlock::parse(bytes.data(), bytes.size())) {
+            EXPECT_FALSE(block->forPicture(10, 10, true).empty()) << entry.path();
+        }
+        try {
+            const DecodedJpeg d =
+                decodeJpegMemory(bytes.data(), bytes.size(), {true, true}, std::size_t{64} << 20);
+            if (d.picture.width() <= 512 && d.picture.height() <= 512) {
+                encodeJpeg(d.picture, {0, 0, d.picture.width(), d.picture.height()}, 90,
+                           &d.metadata);
+            }
+        } catch (const JpegError& e) {
+            EXPECT_STRNE(e.what(), "") << entry.path();
+        }
+    }
 }

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <string>
 
+#include "support/ExifFixtures.h"
 #include "support/JpegFixtures.h"
 
 using pictavo::test::JpegFixtureOptions;
@@ -47,5 +48,25 @@ int main(int argc, char** argv) {
         o.quality = 75;
         pictavo::test::writeJpegFixture(argv[1], s.name, o);
     }
+    // A phone's portrait photo with all the metadata a cut may keep, and its
+    // EXIF block on its own (the fuzz target reads inputs as both).
+    using namespace pictavo::test;
+    ExifFixture exif;
+    exif.orientation = 6;
+    exif.pixelWidth = 24;
+    exif.pixelHeight = 16;
+    exif.thumbnail = makeJpegFixture({});
+    JpegFixtureOptions o;
+    o.width = 24;
+    o.height = 16;
+    o.quality = 75;
+    std::vector<Segment> segments{
+        {0xE1, makeExifBlock(exif)}, xmpSegment("<x:xmpmeta/>"), {0xFE, {'h', 'i'}}};
+    for (Segment& icc : iccSegments(makeIccProfile("RGB ", 300))) {
+        segments.push_back(std::move(icc));
+    }
+    const std::string folder = argv[1];
+    writeBytes(folder + "/phonePortrait.jpg", withSegments(makeJpegFixture(o), segments));
+    writeBytes(folder + "/exifBlock.bin", makeExifBlock(exif));
     return 0;
 }
