@@ -30,12 +30,12 @@ bool sameFile(const std::string& a, const std::string& b) {
 }
 
 void writePicture(const Picture& picture, const Rect& area, int quality, const std::string& source,
-                  const std::string& dest) {
+                  const std::string& dest, const JpegMetadata* metadata) {
     // The destination is named after the source in another folder, but a
     // link could still make them one file: never replace a photo by its cut.
     if (sameFile(source, dest))
         throw std::runtime_error("Will not write over the source file " + dest);
-    writeJpegFile(picture, area, quality, dest);
+    writeJpegFile(picture, area, quality, dest, metadata);
 }
 
 void copyUncut(const std::string& source, const std::string& dest, const MessageList& messages) {

@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "core/JpegMetadata.h"
 #include "core/Picture.h"
 #include "core/Rect.h"
 
@@ -16,11 +17,12 @@ namespace pictavo::saving {
 // The frame for a cut, the whole picture otherwise.
 Rect savedArea(bool cut, const Rect& frame, int imageWidth, int imageHeight);
 
-// Encodes `area` of `picture` at `quality` into `dest`. Where the area lies
-// outside the picture the file is black. Refuses to replace `source` itself,
-// the photo the picture came from. Throws std::runtime_error.
+// Encodes `area` of `picture` at `quality` into `dest`, with the source's
+// `metadata` when given. Where the area lies outside the picture the file is
+// black. Refuses to replace `source` itself, the photo the picture came
+// from. Throws std::runtime_error.
 void writePicture(const Picture& picture, const Rect& area, int quality, const std::string& source,
-                  const std::string& dest);
+                  const std::string& dest, const JpegMetadata* metadata = nullptr);
 
 // Byte copy of `source` to `dest`. On failure throws std::runtime_error with
 // the message list's entry 6 ("Can't copy file %s to %s") for both paths.

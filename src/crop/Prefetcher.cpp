@@ -40,12 +40,13 @@ std::optional<Prefetcher::Stamp> Prefetcher::stampOf(const std::string& path) {
         static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1'000'000'000 + info.st_mtim.tv_nsec};
 }
 
-void Prefetcher::prefetch(const std::string& path) {
+void Prefetcher::prefetch(const std::string& path, const DecodeOptions& options) {
     {
         std::lock_guard lock(m_mutex);
-        if (path == m_wanted)
+        if (path == m_wanted && options == m_wantedOptions)
             return;
         m_wanted = path;
+        m_wantedOptions = options;
         m_ready = false;
         m_picture.reset();
         m_stamp.reset();
@@ -53,10 +54,19 @@ void Prefetcher::prefetch(const std::string& path) {
     m_wake.notify_all();
 }
 
-std::optional<Prefetched> Prefetcher::take(const std::string& path) {
+std::optional<Prefetched> Prefetcher::take(const std::string& path, const DecodeOptions& options) {
     std::unique_lock lock(m_mutex);
     if (path.empty() || path != m_wanted)
         return std::nullopt;
+    if (options != m_wantedOptions) {
+        // The options changed since it was asked for (turned or not, metadata
+        // kept or not): the picture is not the one wanted now.
+        m_wanted.clear();
+        m_ready = false;
+        m_picture.reset();
+        m_stamp.reset();
+        return std::nullopt;
+    }
     if (!m_ready && m_working != path) {
         // Not started yet (the worker is still on an earlier file): loading
         // it directly is quicker than waiting for both.
@@ -96,6 +106,7 @@ void Prefetcher::run() {
         if (m_stop)
             return;
         const std::string path = m_wanted;
+        const DecodeOptions options = m_wantedOptions;
         m_working = path;
         lock.unlock();
 
@@ -103,8 +114,9 @@ void Prefetcher::run() {
         std::optional<Stamp> before = stampOf(path);
         if (before) {
             try {
-                picture =
-                    Prefetched{decodeJpegFile(path, std::min(m_budget, defaultDecodeBudget())), {}};
+                DecodedJpeg decoded =
+                    decodeJpeg(path, options, Picture(), std::min(m_budget, defaultDecodeBudget()));
+                picture = Prefetched{std::move(decoded.picture), {}, std::move(decoded.metadata)};
                 const Picture* level = &picture->picture;
                 while (std::min(level->width(), level->height()) / 2 >= kSmallestHalving) {
                     picture->halvings.push_back(halved(*level));
@@ -121,7 +133,7 @@ void Prefetcher::run() {
 
         lock.lock();
         m_working.clear();
-        if (m_wanted == path && !m_ready) {
+        if (m_wanted == path && m_wantedOptions == options && !m_ready) {
             m_picture = std::move(picture);
             m_stamp = before;
             m_ready = true;

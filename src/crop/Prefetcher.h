@@ -16,6 +16,7 @@
 #include <thread>
 #include <vector>
 
+#include "core/JpegDecoder.h"
 #include "core/Picture.h"
 
 namespace pictavo {
@@ -26,6 +27,7 @@ namespace pictavo {
 struct Prefetched {
     Picture picture;
     std::vector<Picture> halvings;
+    JpegMetadata metadata;
 };
 
 class Prefetcher {
@@ -39,16 +41,16 @@ public:
     Prefetcher(const Prefetcher&) = delete;
     Prefetcher& operator=(const Prefetcher&) = delete;
 
-    // Starts decoding `path` in the background. A picture held for another
-    // path is dropped; a decode in progress for another path is finished by
-    // the worker and then dropped.
-    void prefetch(const std::string& path);
+    // Starts decoding `path` in the background with `options`. A picture
+    // held for another path or other options is dropped; a decode in
+    // progress for them is finished by the worker and then dropped.
+    void prefetch(const std::string& path, const DecodeOptions& options = {});
 
-    // The picture of `path` if it was asked for ahead of time, decoded
-    // without error and the file is unchanged since; waits for a decode still
-    // in progress. Otherwise nothing, and the caller loads the file itself.
-    // Either way the held picture is given up.
-    std::optional<Prefetched> take(const std::string& path);
+    // The picture of `path` if it was asked for ahead of time with the same
+    // options, decoded without error and the file is unchanged since; waits
+    // for a decode still in progress. Otherwise nothing, and the caller loads
+    // the file itself. Either way the held picture is given up.
+    std::optional<Prefetched> take(const std::string& path, const DecodeOptions& options = {});
 
     // Drops whatever is held or wanted.
     void clear();
@@ -71,6 +73,7 @@ private:
     std::condition_variable m_done;
     // The path wanted next; empty when nothing is.
     std::string m_wanted;
+    DecodeOptions m_wantedOptions;
     // The path of the decode in progress (empty when idle).
     std::string m_working;
     // The result for m_wanted once decoded: the picture and the file's stamp

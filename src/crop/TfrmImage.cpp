@@ -186,7 +186,7 @@ void TfrmImage::Prefetch(const QString& sourcePath) {
 }
 
 void TfrmImage::Prefetch(const QByteArray& sourcePath) {
-    m_prefetcher->prefetch(sourcePath.toStdString());
+    m_prefetcher->prefetch(sourcePath.toStdString(), {m_bAutoRotate, m_bKeepMetadata});
 }
 
 void TfrmImage::LoadImage(const QByteArray& path) {
@@ -197,13 +197,18 @@ void TfrmImage::LoadImage(const QByteArray& path) {
     // and the view as they were.
     pictavo::Picture decoded;
     std::vector<pictavo::Picture> halvings;
+    pictavo::JpegMetadata metadata;
+    const pictavo::DecodeOptions options{m_bAutoRotate, m_bKeepMetadata};
     try {
         // Decoded ahead of time if the run said this file comes next.
-        if (auto ready = m_prefetcher->take(path.toStdString())) {
+        if (auto ready = m_prefetcher->take(path.toStdString(), options)) {
             decoded = std::move(ready->picture);
             halvings = std::move(ready->halvings);
+            metadata = std::move(ready->metadata);
         } else {
-            decoded = pictavo::decodeJpegFile(path.toStdString());
+            pictavo::DecodedJpeg loaded = pictavo::decodeJpeg(path.toStdString(), options);
+            decoded = std::move(loaded.picture);
+            metadata = std::move(loaded.metadata);
         }
     } catch (const std::exception&) {
         const QString text = m_strhMessages.format(kCantLoad, {QFile::decodeName(path)});
@@ -213,6 +218,7 @@ void TfrmImage::LoadImage(const QByteArray& path) {
     }
 
     m_bmpWork = std::move(decoded);
+    m_metadata = std::move(metadata);
     m_nImageWidth = m_bmpWork.width();
     m_nImageHeight = m_bmpWork.height();
     HandOverToToolBar();

@@ -15,6 +15,7 @@
 #include <optional>
 #include <string>
 
+#include "core/JpegMetadata.h"
 #include "core/Picture.h"
 #include "core/Rect.h"
 #include "crop/ToolbarHost.h"
@@ -90,6 +91,11 @@ public:
     int m_nCropped = 0;
     bool m_bConfirm = false;
     bool m_bRecurse = false;
+    // Turn photos upright by their EXIF orientation; keep their date, camera
+    // data and colour profile in the cuts. Both take effect from the next
+    // picture loaded (or decoded ahead).
+    bool m_bAutoRotate = false;
+    bool m_bKeepMetadata = false;
 
     MessageList m_strhMessages;
 
@@ -160,6 +166,8 @@ private:
     long double m_dRatio = 1.5L;
     long double m_dAspect = 0;
     pictavo::Picture m_bmpWork;
+    // What the cuts of this picture carry besides its pixels.
+    pictavo::JpegMetadata m_metadata;
     pictavo::Rect m_rcCrop;
     pictavo::Point m_ptLastMouse;
     bool m_bTracking = false;

@@ -52,7 +52,8 @@ void TfrmImage::PlayCutBeep() {
 }
 
 void TfrmImage::WritePicture(const pictavo::Rect& area) {
-    pictavo::saving::writePicture(m_bmpWork, area, m_nQuality, m_sourceBytes, m_destBytes);
+    pictavo::saving::writePicture(m_bmpWork, area, m_nQuality, m_sourceBytes, m_destBytes,
+                                  m_metadata.empty() ? nullptr : &m_metadata);
 }
 
 bool TfrmImage::MayOverwrite() {
