@@ -60,7 +60,8 @@ TfrmOptionsDialog::TfrmOptionsDialog(TfrmImage* image, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::MSWindowsFixedSizeDialogHint),
       m_image(image) {
-    setFixedSize(440, 192);
+    // The photo options group adds its height below the original 440 x 192.
+    setFixedSize(440, 257);
     move(389, 239);
     QPalette colours = palette();
     colours.setColor(QPalette::Window, Qt::white);
@@ -94,7 +95,17 @@ TfrmOptionsDialog::TfrmOptionsDialog(TfrmImage* image, QWidget* parent)
     m_lblDialogCaption = place(new QLabel(QStringLiteral("Pictavo Options"), this),
                                "m_lblDialogCaption", 32, 168, 118, 13);
     m_lblDialogCaption->hide();
+    m_BevelPhotos = place(new QFrame(this), "m_BevelPhotos", 8, 192, 425, 57);
+    m_BevelPhotos->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    m_chbAutoRotate = checkBox(this, "m_chbAutoRotate", QStringLiteral("Turn photos upright"), 200);
+    m_chbKeepMetadata = checkBox(this, "m_chbKeepMetadata",
+                                 QStringLiteral("Keep date, camera data and colour profile"), 224);
+    m_BevelPhotos->lower();
     m_Bevel->lower();
+    // Tab reaches the photo options before the buttons, as it reads.
+    setTabOrder(m_chbOverwriteConfirm, m_chbAutoRotate);
+    setTabOrder(m_chbAutoRotate, m_chbKeepMetadata);
+    setTabOrder(m_chbKeepMetadata, m_btnApply);
 
     connect(m_btnApply, &QPushButton::clicked, this,
             [this] { ErrorBox::guard([this] { m_btnApplyClick(); }, this); });
@@ -109,14 +120,16 @@ TfrmOptionsDialog::TfrmOptionsDialog(TfrmImage* image, QWidget* parent)
          QStringLiteral("m_lblCompressionQ.Caption"),
          QStringLiteral("m_lblBestCompression.Caption"),
          QStringLiteral("m_chbOverwriteConfirm.Caption"), QStringLiteral("m_btnApply.Caption"),
-         QStringLiteral("m_btnRecurseDirs.Caption"), QStringLiteral("m_btnCancel.Caption")});
+         QStringLiteral("m_btnRecurseDirs.Caption"), QStringLiteral("m_btnCancel.Caption"),
+         QStringLiteral("m_chbAutoRotate.Caption"), QStringLiteral("m_chbKeepMetadata.Caption")});
     fsMain = new TFormStorage(this);
     fsMain->setIniFileName(kKeyPath);
     fsMain->setIniSection(QStringLiteral("Options"));
     fsMain->setActive(false);
     fsMain->setStoredProps(
         {QStringLiteral("m_nCompressionQ.Value"), QStringLiteral("m_chbOverwriteConfirm.Checked"),
-         QStringLiteral("m_edRatio.Value"), QStringLiteral("m_btnRecurseDirs.Checked")});
+         QStringLiteral("m_edRatio.Value"), QStringLiteral("m_btnRecurseDirs.Checked"),
+         QStringLiteral("m_chbAutoRotate.Checked"), QStringLiteral("m_chbKeepMetadata.Checked")});
 }
 
 TfrmOptionsDialog::~TfrmOptionsDialog() {
@@ -143,6 +156,8 @@ void TfrmOptionsDialog::ApplyOptions() {
     m_image->m_bConfirm = m_chbOverwriteConfirm->isChecked();
     m_image->SetRatio(m_edRatio->value());
     m_image->m_bRecurse = m_btnRecurseDirs->isChecked();
+    m_image->m_bAutoRotate = m_chbAutoRotate->isChecked();
+    m_image->m_bKeepMetadata = m_chbKeepMetadata->isChecked();
 }
 
 void TfrmOptionsDialog::m_btnApplyClick() {

@@ -24,7 +24,8 @@ public:
     // Reads the stored options (and placement) into the controls.
     void RestoreOptions();
     // Pushes the controls' values into the crop window, in the order quality,
-    // confirm, ratio, recurse; an error of a setter ends it there.
+    // confirm, ratio, recurse, upright, metadata; an error of a setter ends
+    // it there.
     void ApplyOptions();
 
     // Start-up: a dialog that is never shown reads the stored options and
@@ -46,6 +47,9 @@ public:
     QPushButton* m_btnApply;
     QPushButton* m_btnCancel;
     QLabel* m_lblDialogCaption;
+    // Photo options, in their own group below the dialog's original layout.
+    QCheckBox* m_chbAutoRotate;
+    QCheckBox* m_chbKeepMetadata;
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -58,6 +62,7 @@ private:
 
     TfrmImage* m_image;
     QFrame* m_Bevel;
+    QFrame* m_BevelPhotos;
     TFormStorage* fsLang;
     TFormStorage* fsMain;
 };

@@ -63,6 +63,7 @@ private slots:
     void titleAndTextsComeFromLanguage();
     void ratioEditInputRules();
     void qualitySliderSteps();
+    void photoOptionsBelowTheRestStoredAndPushed();
 };
 
 void TfrmOptionsDialogTest::init() {
@@ -76,6 +77,8 @@ void TfrmOptionsDialogTest::nothingStoredGivesTheDefaultsInForce() {
     TfrmOptionsDialog::LoadOptions(&image);
     QCOMPARE(image.m_bConfirm, true);
     QCOMPARE(image.m_bRecurse, false);
+    QCOMPARE(image.m_bAutoRotate, false);
+    QCOMPARE(image.m_bKeepMetadata, false);
     TfrmOptionsDialog dialog(&image);
     dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
@@ -84,7 +87,9 @@ void TfrmOptionsDialogTest::nothingStoredGivesTheDefaultsInForce() {
     QCOMPARE(dialog.m_nCompressionQ->value(), 100);
     QCOMPARE(dialog.m_chbOverwriteConfirm->isChecked(), true);
     QCOMPARE(dialog.m_btnRecurseDirs->isChecked(), false);
-    QCOMPARE(dialog.size(), QSize(440, 192));
+    QCOMPARE(dialog.size(), QSize(440, 257));
+    QCOMPARE(dialog.m_chbAutoRotate->isChecked(), false);
+    QCOMPARE(dialog.m_chbKeepMetadata->isChecked(), false);
     QCOMPARE(dialog.pos(), QPoint(389, 239));
     QVERIFY(!QFile::exists(SettingsStore::standardFilePath(RegRoot::CurrentUser)));
 }
@@ -113,7 +118,7 @@ void TfrmOptionsDialogTest::applyPushesAndStoresAndARestartLoadsThem() {
     QCOMPARE(storedOption(QStringLiteral("m_chbOverwriteConfirm_Checked")),
              QStringLiteral("False"));
     QCOMPARE(storedOption(QStringLiteral("m_btnRecurseDirs_Checked")), QStringLiteral("True"));
-    QCOMPARE(storedOption(QStringLiteral("NormPos")), QStringLiteral("300,200,740,392"));
+    QCOMPARE(storedOption(QStringLiteral("NormPos")), QStringLiteral("300,200,740,457"));
     // The next start, under another locale.
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
     TfrmImage image;
@@ -286,6 +291,42 @@ void TfrmOptionsDialogTest::qualitySliderSteps() {
     QTest::mouseClick(slider, Qt::LeftButton, {},
                       QPoint(slider->width() - 3, slider->height() / 2));
     QCOMPARE(slider->value(), 54);
+}
+
+void TfrmOptionsDialogTest::photoOptionsBelowTheRestStoredAndPushed() {
+    storeOptions(QStringLiteral("\"m_chbAutoRotate_Caption\"=\"Fotos aufrichten\"\n"),
+                 RegRoot::LocalMachine, QStringLiteral("Language"));
+    {
+        TfrmImage image;
+        TfrmOptionsDialog dialog(&image);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        QCOMPARE(dialog.m_chbAutoRotate->text(), QStringLiteral("Fotos aufrichten"));
+        // The original layout is untouched: the new group lies below all of it.
+        const QRect group =
+            dialog.m_chbAutoRotate->geometry() | dialog.m_chbKeepMetadata->geometry();
+        QVERIFY(dialog.rect().contains(group));
+        for (const QWidget* w : dialog.findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+            if (!w->objectName().contains(QStringLiteral("Photos")) &&
+                w != dialog.m_chbAutoRotate && w != dialog.m_chbKeepMetadata) {
+                QVERIFY2(w->geometry().bottom() < group.top(), qPrintable(w->objectName()));
+            }
+        }
+        dialog.m_chbAutoRotate->setChecked(true);
+        dialog.m_chbKeepMetadata->setChecked(true);
+        QTest::mouseClick(dialog.m_btnApply, Qt::LeftButton);
+        QCOMPARE(image.m_bAutoRotate, true);
+        QCOMPARE(image.m_bKeepMetadata, true);
+    }
+    QCOMPARE(storedOption(QStringLiteral("m_chbAutoRotate_Checked")), QStringLiteral("True"));
+    QCOMPARE(storedOption(QStringLiteral("m_chbKeepMetadata_Checked")), QStringLiteral("True"));
+    QCOMPARE(storedOption(QStringLiteral("m_chbKeepMetadata_Caption"), RegRoot::LocalMachine,
+                          QStringLiteral("Language")),
+             QStringLiteral("Keep date, camera data and colour profile"));
+    TfrmImage restarted;
+    TfrmOptionsDialog::LoadOptions(&restarted);
+    QCOMPARE(restarted.m_bAutoRotate, true);
+    QCOMPARE(restarted.m_bKeepMetadata, true);
 }
 
 PICTAVO_QTEST_MAIN(TfrmOptionsDialogTest)
