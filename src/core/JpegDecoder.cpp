@@ -41,7 +41,7 @@ constexpr int kRowsPerCall = 4;
 
 // A picture that is turned is decoded this many rows at a time into a strip,
 // which is then placed; the strip stays in the cache meanwhile.
-constexpr int kStripRows = 16;
+constexpr int kStripRows = 64;
 
 // The library's state for one decode; destroyed on every path.
 struct Decompressor {
