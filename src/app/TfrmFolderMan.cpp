@@ -262,7 +262,7 @@ bool TfrmFolderMan::event(QEvent* event) {
     if (event->type() == QEvent::WindowActivate) {
         m_edSource->setFocus(Qt::ActiveWindowFocusReason);
     } else if (event->type() == QEvent::WindowDeactivate) {
-        m_bEscapePressed = false;
+        m_escapePressed.clear();
     }
     return QWidget::event(event);
 }
@@ -272,9 +272,8 @@ bool TfrmFolderMan::eventFilter(QObject* watched, QEvent* event) {
         const auto* key = static_cast<QKeyEvent*>(event);
         if (key->key() == Qt::Key_Escape && !key->isAutoRepeat()) {
             if (event->type() == QEvent::KeyPress) {
-                m_bEscapePressed = true;
-            } else if (m_bEscapePressed) {
-                m_bEscapePressed = false;
+                m_escapePressed.press(key);
+            } else if (m_escapePressed.release(key)) {
                 handle([this] { FormKeyUp(27); });
             }
             return true;

@@ -8,6 +8,7 @@
 
 #include "app/BatchRun.h"
 #include "settings/MessageList.h"
+#include "ui/PressedKeys.h"
 
 class CropWindowLink;
 class LinkLabel;
@@ -106,7 +107,7 @@ private:
     bool m_bShown = false;
     // Escape closes the window on release only when it was also pressed here,
     // not when its press closed a dialog or the crop window.
-    bool m_bEscapePressed = false;
+    PressedKeys m_escapePressed;
 
     QLabel* m_lblInfo = nullptr;
     PictureBox* m_imgLogo = nullptr;

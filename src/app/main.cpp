@@ -1,11 +1,13 @@
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 
 #include "adjust/TfrmToolBar.h"
 #include "app/PictavoApplication.h"
 #include "app/SessionPlatform.h"
 #include "app/TfrmFolderMan.h"
 #include "app/TfrmImageLink.h"
+#include "crop/KeyboardState.h"
 #include "crop/TfrmImage.h"
 
 // The composition root: creates the windows, hidden, in their order, wires
@@ -25,11 +27,15 @@ int main(int argc, char* argv[]) {
     PictavoApplication app(argc, argv);
     // The help file is set here once help exists.
 
+    // Asked by the crop window (and the adjustment toolbar's Shift poll once
+    // that exists); outlives both.
+    const std::unique_ptr<KeyboardState> keyboard = KeyboardState::forPlatform();
     TfrmFolderMan frmFolderMan;
     // The splash window is created here: its timer counts from now.
     TfrmImage frmImage;
     TfrmToolBar frmToolBar(frmImage);
     frmImage.setToolBar(&frmToolBar);
+    frmImage.setKeyboardState(keyboard.get());
 
     TfrmImageLink cropLink(frmImage);
     frmFolderMan.setCropWindow(&cropLink);

@@ -1,12 +1,10 @@
 #include "crop/TfrmImage.h"
 
+#include <QCoreApplication>
 #include <QFile>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QMessageBox>
-#include <QMouseEvent>
 #include <QScreen>
-#include <QWheelEvent>
 
 #include <exception>
 #include <stdexcept>
@@ -16,13 +14,13 @@
 #include "core/JpegDecoder.h"
 #include "crop/AdjustmentToolbar.h"
 #include "crop/CutBeep.h"
+#include "crop/FallbackKeyboardState.h"
 #include "crop/FrameGeometry.h"
 #include "crop/Prefetcher.h"
 #include "crop/TMouseTracker.h"
 #include "crop/TNOEraseBackgroundImage.h"
 #include "settings/TFormStorage.h"
 #include "settings/TStrHolder.h"
-#include "ui/ErrorBox.h"
 #include "ui/ScreenOf.h"
 
 namespace {
@@ -58,12 +56,13 @@ constexpr long double kMinRatio = 1.33L;
 // error box has always had.
 const QString kDefaultErrorCaption = QStringLiteral("Error");
 
-constexpr int kWheelNotch = 120;
-
 }  // namespace
 
 TfrmImage::TfrmImage(QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), m_strhMessages(builtInMessages()) {
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint),
+      m_strhMessages(builtInMessages()),
+      m_ownKeyboard(std::make_unique<FallbackKeyboardState>()),
+      m_keyboard(m_ownKeyboard.get()) {
     setWindowTitle(QStringLiteral("Pictavo"));
     // The size the window has until it is first shown on the screen.
     resize(688, 453);
@@ -179,6 +178,11 @@ void TfrmImage::ShowImage(const QByteArray& sourcePath, const QByteArray& destPa
     }
     DrawFrame(m_rcCrop, false);
     m_bTracking = true;
+    // Clicks and keys that came while the picture was loading were meant for
+    // the one before; they are taken now, and dropped, before this picture
+    // starts to wait for the user.
+    QCoreApplication::processEvents();
+    m_bWaiting = true;
 }
 
 void TfrmImage::Prefetch(const QString& sourcePath) {
@@ -192,6 +196,7 @@ void TfrmImage::Prefetch(const QByteArray& sourcePath) {
 void TfrmImage::LoadImage(const QByteArray& path) {
     m_lblStatus->hide();
     m_nState = 0;
+    m_bWaiting = false;
 
     // Decoded aside, so that a file that cannot be loaded leaves the picture
     // and the view as they were.
@@ -238,12 +243,14 @@ void TfrmImage::LoadImage(const QByteArray& path) {
 
 void TfrmImage::NextImage() {
     m_nState = 2;
+    m_bWaiting = false;
     ShowStatus(m_strhMessages.text(kPleaseWait));
     ++m_nProcessed;
 }
 
 void TfrmImage::PreviousImage() {
     m_nState = 2;
+    m_bWaiting = false;
     ShowStatus(m_strhMessages.text(kPleaseWait));
     if (m_stepBack) {
         m_stepBack();
@@ -298,112 +305,4 @@ void TfrmImage::ResetZoom() {
     box.height = m_nFitHeight;
     setViewBox(box);
     CenterImage();
-}
-
-// ---------------------------------------------------------------- input
-
-void TfrmImage::keyReleaseEvent(QKeyEvent* event) {
-    // A held key repeats its press, not its command.
-    if (event->isAutoRepeat()) {
-        event->ignore();
-        return;
-    }
-    FormKeyUp(event->key());
-}
-
-void TfrmImage::FormKeyUp(int key) {
-    const int step = pictavo::viewStep(m_nImageWidth);
-    switch (key) {
-        case Qt::Key_Escape:
-            // In red-eye mode Esc cancels the selection instead (toolbar).
-            if (!m_bRedEyeMode) {
-                hide();
-            }
-            break;
-        case Qt::Key_Backspace:
-        case Qt::Key_PageUp:
-            PreviousImage();
-            break;
-        case Qt::Key_Space:
-        case Qt::Key_PageDown:
-            NextImage();
-            break;
-        case Qt::Key_Left:
-            Pan(-step, 0);
-            break;
-        case Qt::Key_Up:
-            Pan(0, -step);
-            break;
-        case Qt::Key_Right:
-            Pan(step, 0);
-            break;
-        case Qt::Key_Down:
-            Pan(0, step);
-            break;
-        case Qt::Key_R:
-            ResetZoom();
-            break;
-        case Qt::Key_X:
-            Zoom(-step);
-            break;
-        case Qt::Key_Z:
-            Zoom(step);
-            break;
-        default:
-            break;
-    }
-}
-
-void TfrmImage::wheelEvent(QWheelEvent* event) {
-    m_nWheelRest += event->angleDelta().y();
-    while (m_nWheelRest >= kWheelNotch) {
-        m_nWheelRest -= kWheelNotch;
-        FormMouseWheelUp();
-    }
-    while (m_nWheelRest <= -kWheelNotch) {
-        m_nWheelRest += kWheelNotch;
-        FormMouseWheelDown();
-    }
-    event->accept();
-}
-
-void TfrmImage::FormMouseWheelDown() {
-    FormKeyUp(Qt::Key_X);
-}
-
-void TfrmImage::FormMouseWheelUp() {
-    FormKeyUp(Qt::Key_Z);
-}
-
-void TfrmImage::mouseReleaseEvent(QMouseEvent* event) {
-    FormMouseUp(event->button(), event->modifiers());
-}
-
-void TfrmImage::FormMouseUp(Qt::MouseButton button, Qt::KeyboardModifiers modifiers) {
-    // In red-eye mode clicks belong to the selection tool.
-    if (m_bRedEyeMode) {
-        return;
-    }
-    switch (button) {
-        case Qt::LeftButton:
-            // A failed write keeps the image on screen for another try.
-            if (ErrorBox::guard(
-                    [&] {
-                        if (modifiers & Qt::ShiftModifier) {
-                            SaveUncut();
-                        } else {
-                            CropAndSave();
-                        }
-                    },
-                    this)) {
-                NextImage();
-            }
-            break;
-        case Qt::RightButton:
-        case Qt::MiddleButton:
-            NextImage();
-            break;
-        default:
-            break;
-    }
 }

@@ -21,9 +21,11 @@
 #include "crop/ToolbarHost.h"
 #include "crop/ViewGeometry.h"
 #include "settings/MessageList.h"
+#include "ui/PressedKeys.h"
 
 class AdjustmentToolbar;
 class CutBeep;
+class KeyboardState;
 class QLabel;
 class TMouseTracker;
 class TNOEraseBackgroundImage;
@@ -61,6 +63,10 @@ public:
     // The adjustment toolbar: given every loaded picture, shown while Shift
     // is held. None until set; the caller clears it before the toolbar goes.
     void setToolBar(AdjustmentToolbar* toolBar) { m_toolBar = toolBar; }
+    // Where the window asks whether a key is really down and which letter a
+    // key stands for; the window's own guess from Qt until the program sets
+    // the platform's (not owned; null goes back to the guess).
+    void setKeyboardState(KeyboardState* keyboard);
 
     // The batch run names the file it will most likely show next, right after
     // handing over an image; it is decoded in the background and ShowImage
@@ -100,8 +106,10 @@ public:
     MessageList m_strhMessages;
 
 protected:
+    bool event(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
@@ -110,7 +118,9 @@ protected:
 private:
     void FormCreate();
     void FormShow();
+    // Input (TfrmImageInput.cpp).
     void FormKeyUp(int key);
+    int commandKey(const QKeyEvent& event) const;
     void FormMouseUp(Qt::MouseButton button, Qt::KeyboardModifiers modifiers);
     void FormMouseWheelDown();
     void FormMouseWheelUp();
@@ -185,6 +195,13 @@ private:
     std::optional<pictavo::Rect> m_rcRedEyeSelection;
     CutBeep* m_beep = nullptr;
     std::unique_ptr<pictavo::Prefetcher> m_prefetcher;
+
+    std::unique_ptr<KeyboardState> m_ownKeyboard;
+    KeyboardState* m_keyboard = nullptr;
+    PressedKeys m_pressedKeys;
+    // A picture is on screen and waits for the user's decision: not while
+    // the next one loads, nor while this one is being written.
+    bool m_bWaiting = false;
 
     // Wheel movement short of a whole notch (fine-grained wheels and pads).
     int m_nWheelRest = 0;

@@ -3,11 +3,11 @@
 
 #include <QCoreApplication>
 #include <QLabel>
-#include <QMessageBox>
 
 #include "crop/CutBeep.h"
 #include "crop/CutSaving.h"
 #include "crop/TfrmImage.h"
+#include "ui/QuestionBox.h"
 
 namespace {
 
@@ -59,9 +59,7 @@ void TfrmImage::WritePicture(const pictavo::Rect& area) {
 bool TfrmImage::MayOverwrite() {
     if (!m_bConfirm || !pictavo::saving::fileExists(m_destBytes))
         return true;
-    QMessageBox box(QMessageBox::NoIcon, m_strhMessages.text(kOverwriteCaption),
-                    m_strhMessages.text(kOverwrite), QMessageBox::Yes | QMessageBox::No, this);
-    box.setDefaultButton(QMessageBox::Yes);
+    QuestionBox box(m_strhMessages.text(kOverwriteCaption), m_strhMessages.text(kOverwrite), this);
     return box.exec() == QMessageBox::Yes;
 }
 

@@ -153,7 +153,7 @@ void TfrmImageFrameTest::cursorMovesTheFrameByDistanceOverScale() {
 
     // Skipping leaves the frame following; the next image starts centred and
     // its first movement applies the distance since the last one.
-    QTest::keyRelease(m_window.get(), Qt::Key_Space);
+    QTest::keyClick(m_window.get(), Qt::Key_Space);
     moveCursor(50, 125);
     QCOMPARE(m_window->cropRect().top, 60);
     m_window->ShowImage(fixture("scale2.jpg", 2000, 1600), QString());

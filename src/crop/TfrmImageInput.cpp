@@ -1,0 +1,166 @@
+// The crop window's input: keys and mouse buttons become commands on their
+// release, the wheel zooms.
+
+#include <QEvent>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QWheelEvent>
+
+#include "crop/KeyboardState.h"
+#include "crop/TfrmImage.h"
+#include "ui/ErrorBox.h"
+
+namespace {
+
+constexpr int kWheelNotch = 120;
+
+}  // namespace
+
+void TfrmImage::setKeyboardState(KeyboardState* keyboard) {
+    m_keyboard = keyboard ? keyboard : m_ownKeyboard.get();
+}
+
+bool TfrmImage::event(QEvent* event) {
+    // A key held while the window loses the keyboard ends elsewhere.
+    if (event->type() == QEvent::WindowDeactivate) {
+        m_pressedKeys.clear();
+    }
+    return QWidget::event(event);
+}
+
+void TfrmImage::keyPressEvent(QKeyEvent* event) {
+    m_pressedKeys.press(event);
+}
+
+void TfrmImage::keyReleaseEvent(QKeyEvent* event) {
+    // A held key repeats its press, and not every repeat's release is marked
+    // as one: only a key that is physically up has really been released.
+    if (event->isAutoRepeat() || m_keyboard->isKeyDown(event->nativeScanCode())) {
+        event->ignore();
+        return;
+    }
+    // The press may have gone to a box or dialog that closed on it.
+    if (!m_pressedKeys.release(event)) {
+        event->ignore();
+        return;
+    }
+    FormKeyUp(commandKey(*event));
+}
+
+int TfrmImage::commandKey(const QKeyEvent& event) const {
+    // Letter commands stay on their keys under every layout, Cyrillic or
+    // Greek included.
+    if (const char letter = m_keyboard->latinLetter(event.nativeScanCode())) {
+        return Qt::Key_A + (letter - 'A');
+    }
+    return event.key();
+}
+
+void TfrmImage::FormKeyUp(int key) {
+    if (key == Qt::Key_Escape) {
+        // Ends the run whatever the window is doing, loading included.
+        // In red-eye mode Esc cancels the selection instead (toolbar).
+        if (!m_bRedEyeMode) {
+            hide();
+        }
+        return;
+    }
+    // Meant for a picture that is no longer (or not yet) there.
+    if (!m_bWaiting) {
+        return;
+    }
+    const int step = pictavo::viewStep(m_nImageWidth);
+    switch (key) {
+        case Qt::Key_Backspace:
+        case Qt::Key_PageUp:
+            PreviousImage();
+            break;
+        case Qt::Key_Space:
+        case Qt::Key_PageDown:
+            NextImage();
+            break;
+        case Qt::Key_Left:
+            Pan(-step, 0);
+            break;
+        case Qt::Key_Up:
+            Pan(0, -step);
+            break;
+        case Qt::Key_Right:
+            Pan(step, 0);
+            break;
+        case Qt::Key_Down:
+            Pan(0, step);
+            break;
+        case Qt::Key_R:
+            ResetZoom();
+            break;
+        case Qt::Key_X:
+            Zoom(-step);
+            break;
+        case Qt::Key_Z:
+            Zoom(step);
+            break;
+        default:
+            break;
+    }
+}
+
+void TfrmImage::wheelEvent(QWheelEvent* event) {
+    m_nWheelRest += event->angleDelta().y();
+    while (m_nWheelRest >= kWheelNotch) {
+        m_nWheelRest -= kWheelNotch;
+        FormMouseWheelUp();
+    }
+    while (m_nWheelRest <= -kWheelNotch) {
+        m_nWheelRest += kWheelNotch;
+        FormMouseWheelDown();
+    }
+    event->accept();
+}
+
+void TfrmImage::FormMouseWheelDown() {
+    FormKeyUp(Qt::Key_X);
+}
+
+void TfrmImage::FormMouseWheelUp() {
+    FormKeyUp(Qt::Key_Z);
+}
+
+void TfrmImage::mouseReleaseEvent(QMouseEvent* event) {
+    FormMouseUp(event->button(), event->modifiers());
+}
+
+void TfrmImage::FormMouseUp(Qt::MouseButton button, Qt::KeyboardModifiers modifiers) {
+    // In red-eye mode clicks belong to the selection tool; between pictures
+    // a click would save or skip the one already done a second time.
+    if (m_bRedEyeMode || !m_bWaiting) {
+        return;
+    }
+    switch (button) {
+        case Qt::LeftButton:
+            // Clicks during the write (it lets the screen update) are not
+            // for this picture any more.
+            m_bWaiting = false;
+            // A failed write keeps the image on screen for another try.
+            if (ErrorBox::guard(
+                    [&] {
+                        if (modifiers & Qt::ShiftModifier) {
+                            SaveUncut();
+                        } else {
+                            CropAndSave();
+                        }
+                    },
+                    this)) {
+                NextImage();
+            } else {
+                m_bWaiting = true;
+            }
+            break;
+        case Qt::RightButton:
+        case Qt::MiddleButton:
+            NextImage();
+            break;
+        default:
+            break;
+    }
+}
