@@ -27,15 +27,14 @@ int main(int argc, char* argv[]) {
     PictavoApplication app(argc, argv);
     // The help file is set here once help exists.
 
-    // Asked by the crop window (and the adjustment toolbar's Shift poll once
-    // that exists); outlives both.
+    // Asked by the crop window for its keys and its Shift poll; outlives it.
     const std::unique_ptr<KeyboardState> keyboard = KeyboardState::forPlatform();
     TfrmFolderMan frmFolderMan;
     // The splash window is created here: its timer counts from now.
     TfrmImage frmImage;
+    frmImage.setKeyboardState(keyboard.get());
     TfrmToolBar frmToolBar(frmImage);
     frmImage.setToolBar(&frmToolBar);
-    frmImage.setKeyboardState(keyboard.get());
 
     TfrmImageLink cropLink(frmImage);
     frmFolderMan.setCropWindow(&cropLink);

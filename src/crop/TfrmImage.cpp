@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QScreen>
+#include <QTimer>
 
 #include <exception>
 #include <stdexcept>
@@ -125,11 +126,14 @@ void TfrmImage::FormCreate() {
 
     m_beep = new CutBeep(this);
     m_prefetcher = std::make_unique<pictavo::Prefetcher>();
+    CreateShiftPoll();
 }
 
 void TfrmImage::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     FormShow();
+    // Nothing to poll for while the window is hidden.
+    tmShiftStateCheck->start();
 }
 
 void TfrmImage::FormShow() {

@@ -27,6 +27,7 @@ class AdjustmentToolbar;
 class CutBeep;
 class KeyboardState;
 class QLabel;
+class QTimer;
 class TMouseTracker;
 class TNOEraseBackgroundImage;
 namespace pictavo {
@@ -142,6 +143,7 @@ private:
     // The adjustment toolbar (TfrmImageEffects.cpp).
     void HandOverToToolBar();
     void EffectsChanged(AdjustmentToolbar* sender);
+    void CreateShiftPoll();
     void tmShiftStateCheckTimer();
 
     // Saving (TfrmImageSave.cpp).
@@ -164,6 +166,8 @@ private:
     std::function<void()> m_stepBack;
     QPointer<const QWidget> m_mainWindow;
     AdjustmentToolbar* m_toolBar = nullptr;
+    // Shows the toolbar while a Shift key is held; runs while the window is shown.
+    QTimer* tmShiftStateCheck = nullptr;
 
     bool Modified = false;
     TNOEraseBackgroundImage* m_imgMain = nullptr;

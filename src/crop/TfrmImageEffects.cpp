@@ -4,10 +4,13 @@
 
 #include <QHideEvent>
 #include <QScreen>
+#include <QTimer>
 
 #include "crop/AdjustmentToolbar.h"
+#include "crop/KeyboardState.h"
 #include "crop/TNOEraseBackgroundImage.h"
 #include "crop/TfrmImage.h"
+#include "ui/ScreenOf.h"
 
 namespace {
 
@@ -42,8 +45,31 @@ void TfrmImage::EffectsChanged(AdjustmentToolbar* sender) {
     Modified = true;
 }
 
+void TfrmImage::CreateShiftPoll() {
+    tmShiftStateCheck = new QTimer(this);
+    tmShiftStateCheck->setInterval(500);
+    connect(tmShiftStateCheck, &QTimer::timeout, this, [this] { tmShiftStateCheckTimer(); });
+}
+
+void TfrmImage::tmShiftStateCheckTimer() {
+    if (!isVisible() || !m_toolBar) {
+        return;
+    }
+    // Each Shift key on its own, as the keyboard has it now: the state that
+    // key events carry lags one event behind.
+    const bool held = m_keyboard->isShiftDown(true) || m_keyboard->isShiftDown(false);
+    if (held && !m_toolBar->isShown()) {
+        // The screen the crop window covers.
+        const QScreen* monitor = screenOf(m_mainWindow);
+        m_toolBar->showOnScreen(monitor ? monitor->geometry() : geometry());
+    } else if (!held && m_toolBar->isShown()) {
+        m_toolBar->hideToolbar();
+    }
+}
+
 void TfrmImage::hideEvent(QHideEvent* event) {
     QWidget::hideEvent(event);
+    tmShiftStateCheck->stop();
     // The toolbar belongs to the crop window: it never stays on screen after
     // the run has ended, whatever the Shift keys do.
     if (m_toolBar && !event->spontaneous()) {

@@ -6,6 +6,7 @@
 #include <QMouseEvent>
 #include <QWheelEvent>
 
+#include "crop/AdjustmentToolbar.h"
 #include "crop/KeyboardState.h"
 #include "crop/TfrmImage.h"
 #include "ui/ErrorBox.h"
@@ -59,9 +60,11 @@ int TfrmImage::commandKey(const QKeyEvent& event) const {
 void TfrmImage::FormKeyUp(int key) {
     if (key == Qt::Key_Escape) {
         // Ends the run whatever the window is doing, loading included.
-        // In red-eye mode Esc cancels the selection instead (toolbar).
+        // In red-eye mode Esc gives up the selection instead.
         if (!m_bRedEyeMode) {
             hide();
+        } else if (m_toolBar) {
+            m_toolBar->CancelRedEyeSelection();
         }
         return;
     }
@@ -99,6 +102,18 @@ void TfrmImage::FormKeyUp(int key) {
             break;
         case Qt::Key_Z:
             Zoom(step);
+            break;
+        case Qt::Key_S:
+            // The selection-tool button pressed down: red-eye mode, the tool
+            // armed again if it was frozen.
+            if (m_toolBar) {
+                m_toolBar->pressRedEyeTool();
+            }
+            break;
+        case Qt::Key_A:
+            if (m_bRedEyeMode && m_toolBar && m_toolBar->applyRedEyeEnabled()) {
+                m_toolBar->clickApplyRedEye();
+            }
             break;
         default:
             break;

@@ -1,7 +1,6 @@
 // The crop window with the real adjustment toolbar: the adjusted picture is
-// what the view shows and what a Shift+click writes, a picture moved back to
-// neutral still counts as changed, the next picture starts afresh, and the
-// toolbar never outlives the crop window on screen.
+// what the view shows, a picture moved back to neutral still counts as
+// changed and is re-encoded, and the next picture starts afresh.
 
 #include <QCheckBox>
 #include <QLabel>
@@ -55,10 +54,8 @@ private slots:
     void init();
     void cleanup();
 
-    void adjustedPictureIsShownAndSavedUncut();
     void backToNeutralIsStillModifiedAndReEncoded();
     void nextPictureStartsUnmodified();
-    void hidingTheCropWindowHidesTheToolbar();
 
 private:
     void stepSlider(const char* name, int from, Qt::Key key);
@@ -105,29 +102,13 @@ void ToolbarCropWindowTest::stepSlider(const char* name, int from, Qt::Key key) 
     QTest::keyClick(slider, key);
 }
 
-void ToolbarCropWindowTest::adjustedPictureIsShownAndSavedUncut() {
-    Picture expected = pictavo::decodeJpegFile(m_source);
-    QVERIFY(near(shownQuarter(*m_window), quarterOf(expected)));
-    QVERIFY(!light()->isVisible());
-
-    stepSlider("m_slBrightness", 45, Qt::Key_Right);
-    stepSlider("m_slContrast", -35, Qt::Key_Left);
-    pictavo::BrightnessFilter(expected, 50);
-    pictavo::ContrastFilter(expected, -40);
-    QVERIFY(near(shownQuarter(*m_window), quarterOf(expected)));
-    QVERIFY(light()->isVisible());
-
-    shiftClick();
-    QCOMPARE(m_window->m_nState, 2);
-    const auto want = pictavo::test::cjpegReference(
-        expected, {0, 0, expected.width(), expected.height()}, 90, m_dir->path());
-    QVERIFY(!want.empty());
-    QVERIFY(readBytes(m_dest) == want);
-}
-
 void ToolbarCropWindowTest::backToNeutralIsStillModifiedAndReEncoded() {
     const Picture loaded = pictavo::decodeJpegFile(m_source);
+    QVERIFY(!light()->isVisible());
     stepSlider("m_slSaturation", 255, Qt::Key_Home);
+    Picture grey = loaded;
+    pictavo::SaturationFilter(grey, 0);
+    QVERIFY(near(shownQuarter(*m_window), quarterOf(grey)));
     QVERIFY(!near(shownQuarter(*m_window), quarterOf(loaded)));
     stepSlider("m_slSaturation", 0, Qt::Key_End);
     QVERIFY(near(shownQuarter(*m_window), quarterOf(loaded)));
@@ -153,13 +134,6 @@ void ToolbarCropWindowTest::nextPictureStartsUnmodified() {
     QCOMPARE(m_toolBar->findChild<EffectSlider*>(QStringLiteral("m_slBrightness"))->value(), 0);
     shiftClick();
     QVERIFY(readBytes(m_dest) == readBytes(m_source));
-}
-
-void ToolbarCropWindowTest::hidingTheCropWindowHidesTheToolbar() {
-    QVERIFY(m_toolBar->isVisible());
-    QTest::keyClick(m_window.get(), Qt::Key_Escape);
-    QVERIFY(!m_window->isVisible());
-    QVERIFY(!m_toolBar->isVisible());
 }
 
 PICTAVO_QTEST_MAIN(ToolbarCropWindowTest)
