@@ -6,7 +6,11 @@
 #include <QLockFile>
 #include <QSaveFile>
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
+
+#include <cerrno>
 
 #include <utility>
 
@@ -31,23 +35,45 @@ struct Loaded {
     RegDocument doc;
 };
 
+// Only a regular file is ours to read. The path is opened without blocking,
+// so a FIFO or a device there cannot hold up the program, and anything that
+// is not a regular file reads as damaged and is never replaced: something
+// someone put there on purpose is not ours to move or destroy.
 Loaded load(const QString& path) {
     Loaded result;
-    QFile file(path);
-    if (!file.exists()) {
-        return result;
-    }
-    result.exists = true;
-    if (!file.open(QIODevice::ReadOnly)) {
+    const int fd =
+        ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) {
+        if (errno == ENOENT || errno == ENOTDIR) {
+            return result;
+        }
+        result.exists = true;
         result.unreadable = true;  // every value reads as absent
         return result;
     }
-    if (file.size() > kMaxFileSize) {
+    result.exists = true;
+    QFile file;
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        result.unreadable = true;
+        return result;
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        result.unreadable = true;
         result.damaged = true;
         return result;
     }
-    result.bytes = file.readAll();
-    std::optional<RegDocument> doc = RegDocument::parse(result.bytes);
+    if (st.st_size > kMaxFileSize) {
+        result.damaged = true;
+        return result;
+    }
+    // The size may have grown since fstat; a file is read up to the limit only.
+    result.bytes = file.read(kMaxFileSize + 1);
+    std::optional<RegDocument> doc;
+    if (result.bytes.size() <= kMaxFileSize) {
+        doc = RegDocument::parse(result.bytes);
+    }
     if (doc) {
         result.doc = std::move(*doc);
     } else {

@@ -24,7 +24,9 @@ enum class RegRoot { CurrentUser, LocalMachine };
 // stay; where both wrote the same value, the last save wins.
 //
 // A file that cannot be parsed reads as empty. Before such a file is replaced,
-// it is kept beside as "<name>.damaged".
+// it is kept beside as "<name>.damaged". Anything but a regular file at the
+// path (a FIFO, a device, a folder) also reads as empty, without blocking, and
+// is never replaced: writing fails as for a file that may not be written.
 class SettingsStore {
 public:
     enum class Access { ReadOnly, ReadWrite };

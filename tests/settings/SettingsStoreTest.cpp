@@ -4,9 +4,13 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <chrono>
+#include <future>
 #include <thread>
 #include <vector>
 
@@ -285,6 +289,53 @@ TEST_F(SettingsStoreTest, ReadOnlySessionNeverWrites) {
         "Failed to create key Language");
     store.close();
     EXPECT_FALSE(QFileInfo::exists(QFileInfo(file).absolutePath()));
+}
+
+// Something other than a regular file at the store's path: the store comes up
+// at once, reads as empty, and leaves the thing alone.
+TEST_F(SettingsStoreTest, OnlyRegularFilesAreOpened) {
+    struct Case {
+        const char* what;
+        std::function<bool(const QString&)> make;
+        std::function<bool(const QString&)> stillThere;
+    };
+    const Case cases[] = {
+        {"fifo", [](const QString& p) { return ::mkfifo(QFile::encodeName(p), 0600) == 0; },
+         [](const QString& p) {
+             struct stat st {};
+             return ::lstat(QFile::encodeName(p), &st) == 0 && S_ISFIFO(st.st_mode);
+         }},
+        {"folder", [](const QString& p) { return QDir().mkpath(p); },
+         [](const QString& p) { return QFileInfo(p).isDir(); }},
+        {"link to a device",
+         [](const QString& p) { return QFile::link(QStringLiteral("/dev/zero"), p); },
+         [](const QString& p) { return QFileInfo(p).symLinkTarget() == u"/dev/zero"; }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        QDir().mkpath(QFileInfo(file).absolutePath());
+        ASSERT_TRUE(c.make(file));
+        auto opened = std::async(std::launch::async, [this] {
+            SettingsStore store(file, RegRoot::CurrentUser, kPath, RW);
+            const bool empty = !store.keyPathExists() && store.damaged();
+            return empty ? errorOf([&] {
+                store.writeString(QStringLiteral("Options"), QStringLiteral("A"), {});
+            })
+                         : std::string("not read as damaged");
+        });
+        if (opened.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
+            ADD_FAILURE() << "opening blocked";
+            // A writer end lets a blocked reader of the FIFO go on.
+            ::close(::open(QFile::encodeName(file), O_WRONLY | O_NONBLOCK));
+        }
+        EXPECT_EQ(opened.get(), "Failed to create key Options");
+        EXPECT_TRUE(c.stillThere(file));
+        EXPECT_EQ(QDir(QFileInfo(file).absolutePath())
+                      .entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot),
+                  QStringList{QStringLiteral("Pictavo2.reg")});
+        QDir(file).removeRecursively();
+        QFile::remove(file);
+    }
 }
 
 TEST_F(SettingsStoreTest, UnreadableFileIsNeverReplaced) {
