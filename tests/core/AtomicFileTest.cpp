@@ -18,6 +18,7 @@
 #include "support/ExternalTools.h"
 #include "support/JpegFixtures.h"
 #include "support/TempDir.h"
+#include "support/Unprivileged.h"
 
 using namespace pictavo;
 using namespace pictavo::test;
@@ -165,9 +166,11 @@ TEST(AtomicFile, ReadOnlyFolderAsUnprivilegedUser) {
     chmod(target.c_str(), 0666);
     chmod(folder.c_str(), 0555);
     const std::string out = "/tmp/" + std::filesystem::path(folder).filename().string() + ".out";
-    const int status = runProgram({"setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups",
-                                   PICTAVO_JPEG_PROBE, "write", target},
-                                  out);
+    const SharedReadOnlyDir world;  // the build folder may be private
+    const std::string probe = world.copyIn(QString::fromUtf8(PICTAVO_JPEG_PROBE)).toStdString();
+    const int status = runProgram(
+        {"setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups", probe, "write", target},
+        out);
     std::ifstream in(out);
     const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     EXPECT_EQ(status, 1);

@@ -14,6 +14,7 @@
 #include "support/ExternalTools.h"
 #include "support/JpegFixtures.h"
 #include "support/TempDir.h"
+#include "support/Unprivileged.h"
 
 using namespace pictavo;
 using namespace pictavo::test;
@@ -206,9 +207,10 @@ TEST(JpegBadInput, UnreadableFileAsUnprivilegedUser) {
     chmod(readable.c_str(), 0644);
     chmod(locked.c_str(), 0200);
     const std::string out = folder + "/out.txt";
-    const std::vector<std::string> asNobody = {"setpriv",          "--reuid=nobody",
-                                               "--regid=nogroup",  "--clear-groups",
-                                               PICTAVO_JPEG_PROBE, "decode"};
+    const SharedReadOnlyDir world;  // the build folder may be private
+    const std::string probe = world.copyIn(QString::fromUtf8(PICTAVO_JPEG_PROBE)).toStdString();
+    const std::vector<std::string> asNobody = {
+        "setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups", probe, "decode"};
     auto run = [&](const std::string& file) {
         std::vector<std::string> args = asNobody;
         args.push_back(file);

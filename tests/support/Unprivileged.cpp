@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
 
@@ -18,10 +19,23 @@ int runSelfAsNobody(const QStringList& arguments, const QString& marker, const Q
     if (::geteuid() != 0 || setpriv.isEmpty()) {
         return -1;
     }
-    const QString self = QFile::symLinkTarget(QStringLiteral("/proc/self/exe"));
+    const SharedReadOnlyDir world;
+    const QString self = world.copyIn(QFile::symLinkTarget(QStringLiteral("/proc/self/exe")));
     QProcess process;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(marker, value);
+    // "offscreen:configfile=<checkout>/tests/offscreen.json" for window tests.
+    const QString platform = env.value(QStringLiteral("QT_QPA_PLATFORM"));
+    const QString configKey = QStringLiteral("configfile=");
+    const qsizetype config = platform.indexOf(configKey);
+    if (config >= 0) {
+        const qsizetype start = config + configKey.size();
+        const qsizetype end = platform.indexOf(QLatin1Char(':'), start);
+        const QString copy = world.copyIn(platform.mid(start, end < 0 ? -1 : end - start));
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"),
+                   QString(platform).replace(start, end < 0 ? platform.size() - start : end - start,
+                                             copy));
+    }
     // The test's own folders belong to root; nobody gets a scratch place of its own.
     env.insert(QStringLiteral("TMPDIR"), QStringLiteral("/tmp"));
     env.insert(QStringLiteral("XDG_RUNTIME_DIR"), QStringLiteral("/tmp"));
@@ -49,6 +63,20 @@ SharedReadOnlyDir::SharedReadOnlyDir() {
                                           QFile::ReadGroup | QFile::ExeGroup | QFile::ReadOther |
                                           QFile::ExeOther);
     }
+}
+
+QString SharedReadOnlyDir::copyIn(const QString& file) const {
+    const QString copy = m_path + QLatin1Char('/') + QFileInfo(file).fileName();
+    if (m_path.isEmpty() || !QFile::copy(file, copy)) {
+        return {};
+    }
+    QFile::Permissions permissions =
+        QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther;
+    if (QFileInfo(file).isExecutable()) {
+        permissions |= QFile::ExeOwner | QFile::ExeGroup | QFile::ExeOther;
+    }
+    QFile::setPermissions(copy, permissions);
+    return copy;
 }
 
 SharedReadOnlyDir::~SharedReadOnlyDir() {
