@@ -60,7 +60,7 @@ std::string folderOf(const std::string& path) {
 // new file; a replaced file keeps its permissions.
 class TempFile {
 public:
-    explicit TempFile(const std::string& target) : m_target(target) {
+    TempFile(const std::string& target, const FileCalls& calls) : m_target(target), m_calls(calls) {
         const std::string folder = folderOf(target);
         for (int attempt = 0; attempt < 100; ++attempt) {
             std::uint32_t random = 0;
@@ -70,7 +70,7 @@ public:
             char name[32];
             std::snprintf(name, sizeof name, "/%s%08x%s", kTempPrefix, random, kTempSuffix);
             m_path = folder + name;
-            m_fd = ::open(m_path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+            m_fd = m_calls.createNew(m_path.c_str(), 0666);
             if (m_fd >= 0 || errno != EEXIST) {
                 break;
             }
@@ -87,7 +87,7 @@ public:
     TempFile& operator=(const TempFile&) = delete;
     ~TempFile() {
         if (m_fd >= 0) {
-            ::close(m_fd);
+            m_calls.close(m_fd);
         }
         if (!m_renamed) {
             ::unlink(m_path.c_str());
@@ -97,7 +97,7 @@ public:
     void write(const void* data, std::size_t size) {
         const auto* p = static_cast<const std::uint8_t*>(data);
         while (size > 0) {
-            const ssize_t n = ::write(m_fd, p, size);
+            const ssize_t n = m_calls.write(m_fd, p, size);
             if (n < 0 && errno == EINTR) {
                 continue;
             }
@@ -118,28 +118,29 @@ public:
 
     // Makes the data durable, then puts the file in the target's place.
     void commit() {
-        if (::fsync(m_fd) != 0) {
+        if (m_calls.fsync(m_fd) != 0) {
             fail("Cannot write", m_target, errno);
         }
         const int fd = m_fd;
         m_fd = -1;
-        if (::close(fd) != 0) {
+        if (m_calls.close(fd) != 0) {
             fail("Cannot write", m_target, errno);
         }
-        if (::rename(m_path.c_str(), m_target.c_str()) != 0) {
+        if (m_calls.rename(m_path.c_str(), m_target.c_str()) != 0) {
             fail("Cannot write", m_target, errno);
         }
         m_renamed = true;
         // The rename itself reaches the disk with the folder.
-        const int folder = ::open(folderOf(m_target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        const int folder = m_calls.openFolder(folderOf(m_target).c_str());
         if (folder >= 0) {
-            ::fsync(folder);
-            ::close(folder);
+            m_calls.fsync(folder);
+            m_calls.close(folder);
         }
     }
 
 private:
     std::string m_target;
+    const FileCalls& m_calls;
     std::string m_path;
     int m_fd = -1;
     bool m_renamed = false;
@@ -182,13 +183,14 @@ private:
 
 }  // namespace
 
-void writeFileAtomic(const std::string& path, const void* data, std::size_t size) {
-    TempFile temp(path);
+void writeFileAtomic(const std::string& path, const void* data, std::size_t size,
+                     const FileCalls& calls) {
+    TempFile temp(path, calls);
     temp.write(data, size);
     temp.commit();
 }
 
-void copyFileAtomic(const std::string& source, const std::string& dest) {
+void copyFileAtomic(const std::string& source, const std::string& dest, const FileCalls& calls) {
     ReadFile in(source);
     if (in.fd() < 0) {
         fail("Cannot read", source, errno);
@@ -201,7 +203,7 @@ void copyFileAtomic(const std::string& source, const std::string& dest) {
         fail("Cannot read", source, S_ISDIR(st.st_mode) ? EISDIR : EINVAL);
     }
     ::fcntl(in.fd(), F_SETFL, ::fcntl(in.fd(), F_GETFL) & ~O_NONBLOCK);
-    TempFile temp(dest);
+    TempFile temp(dest, calls);
     std::vector<std::uint8_t> buffer(1 << 20);
     for (;;) {
         const ssize_t n = ::read(in.fd(), buffer.data(), buffer.size());

@@ -5,6 +5,8 @@
 #include <stdexcept>
 #include <string>
 
+#include "core/FileCalls.h"
+
 namespace pictavo {
 
 // A failed file operation; the message carries the operating system's text.
@@ -13,14 +15,17 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// Writes `size` bytes to a temporary file in the target's folder and renames
-// it over `path`. On failure no temporary file is left and an existing file at
-// `path` is untouched. Throws FileError.
-void writeFileAtomic(const std::string& path, const void* data, std::size_t size);
+// Writes `size` bytes to a temporary file in the target's folder, syncs it,
+// renames it over `path` and syncs the folder, so after a crash the target is
+// either the old file or the whole new one. On failure no temporary file is
+// left and an existing file at `path` is untouched. Throws FileError.
+void writeFileAtomic(const std::string& path, const void* data, std::size_t size,
+                     const FileCalls& calls = FileCalls::system());
 
 // Byte copy of `source` to `dest` by the same replace-by-rename; the copy
 // keeps the source's modification time. The source is only read.
-void copyFileAtomic(const std::string& source, const std::string& dest);
+void copyFileAtomic(const std::string& source, const std::string& dest,
+                    const FileCalls& calls = FileCalls::system());
 
 // Removes what writes into `folder` left behind when the program was killed
 // before their rename: regular files named as this writer names its temporary

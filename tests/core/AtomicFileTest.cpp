@@ -13,6 +13,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 
 #include "support/ExternalTools.h"
@@ -151,6 +152,69 @@ TEST(AtomicFile, CopyKeepsModificationTimeAndSource) {
     EXPECT_EQ(readBytes(source), photo);
     EXPECT_EQ(after.st_mtim.tv_sec, before.st_mtim.tv_sec);
     EXPECT_EQ(after.st_ino, before.st_ino);
+}
+
+// Passes every call on to the system and notes what reached which file.
+class RecordingCalls : public FileCalls {
+public:
+    int createNew(const char* path, mode_t mode) const override {
+        m_file = FileCalls::createNew(path, mode);
+        return m_file;
+    }
+    int openFolder(const char* path) const override {
+        m_folder = FileCalls::openFolder(path);
+        return m_folder;
+    }
+    ssize_t write(int fd, const void* data, std::size_t size) const override {
+        note("write", fd);
+        return FileCalls::write(fd, data, size);
+    }
+    int fsync(int fd) const override {
+        note("fsync", fd);
+        return FileCalls::fsync(fd);
+    }
+    int close(int fd) const override {
+        m_file = fd == m_file ? -1 : m_file;  // the number may come back for the folder
+        return FileCalls::close(fd);
+    }
+    int rename(const char* from, const char* to) const override {
+        m_log.push_back("rename");
+        return FileCalls::rename(from, to);
+    }
+    const std::vector<std::string>& log() const { return m_log; }
+
+private:
+    void note(const char* call, int fd) const {
+        const std::string what = std::string(call) + (fd == m_file     ? " file"
+                                                      : fd == m_folder ? " folder"
+                                                                       : " other");
+        if (m_log.empty() || m_log.back() != what) {  // a long write is one step
+            m_log.push_back(what);
+        }
+    }
+    mutable int m_file = -1;
+    mutable int m_folder = -1;
+    mutable std::vector<std::string> m_log;
+};
+
+// A crash at any moment leaves the old file or the whole new one: the data is
+// on disk before the rename, and the rename is on disk before we report done.
+TEST(AtomicFile, DataThenRenameReachTheDiskInOrder) {
+    TempDir dir;
+    writeBytes(dir.file("src.jpg"), std::vector<std::uint8_t>(3 << 20, 9));
+    const std::vector<std::string> expected = {"write file", "fsync file", "rename",
+                                               "fsync folder"};
+    const std::vector<std::pair<const char*, std::function<void(const FileCalls&)>>> saves = {
+        {"write", [&](const FileCalls& c) { writeFileAtomic(dir.file("a.jpg"), "new", 3, c); }},
+        {"copy",
+         [&](const FileCalls& c) { copyFileAtomic(dir.file("src.jpg"), dir.file("b.jpg"), c); }},
+    };
+    for (const auto& [name, save] : saves) {
+        RecordingCalls calls;
+        save(calls);
+        EXPECT_EQ(calls.log(), expected) << name;
+    }
+    EXPECT_EQ(readBytes(dir.file("a.jpg")), std::vector<std::uint8_t>({'n', 'e', 'w'}));
 }
 
 // Root may write anywhere, so the read-only folder is tried as nobody.
