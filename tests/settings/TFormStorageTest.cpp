@@ -465,11 +465,16 @@ void TFormStorageTest::dayTallyStartsAtMinusOne() {
     QCOMPARE(value(RegRoot::CurrentUser, QStringLiteral("Options"), name), QStringLiteral("7"));
     QCOMPARE(w.fsMain->ReadSectionInteger(name, -1), 7);
     QCOMPARE(w.fsMain->ReadSectionInteger(QStringLiteral("absent"), -1), -1);
-    w.fsMain->WriteSectionInteger(QStringLiteral("big"), std::numeric_limits<int>::max());
-    AddDayTally(*w.fsMain, 1, QDate(2027, 1, 1));
-    QCOMPARE(w.fsMain->ReadSectionInteger(
-                 QLocale().toString(QDate(2027, 1, 1), QLocale::ShortFormat), 9),
-             0);
+    // Near the integer's limit the day's tally stays at the limit instead of
+    // wrapping to a negative count.
+    const QDate later(2027, 1, 1);
+    const QString laterName = QLocale().toString(later, QLocale::ShortFormat);
+    w.fsMain->WriteSectionInteger(laterName, std::numeric_limits<int>::max() - 2);
+    AddDayTally(*w.fsMain, 5, later);
+    QCOMPARE(w.fsMain->ReadSectionInteger(laterName, 9), std::numeric_limits<int>::max());
+    AddDayTally(*w.fsMain, 1, later);
+    QCOMPARE(value(RegRoot::CurrentUser, QStringLiteral("Options"), laterName),
+             QStringLiteral("2147483647"));
 }
 
 PICTAVO_QTEST_MAIN(TFormStorageTest)
