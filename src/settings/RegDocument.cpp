@@ -1,7 +1,9 @@
 #include "settings/RegDocument.h"
 
+#include <QHash>
 #include <QStringDecoder>
 
+#include <algorithm>
 #include <utility>
 
 namespace pictavo {
@@ -91,18 +93,32 @@ bool parseValueLine(const QString& line, RegValue& value, QString& data) {
     if (line.startsWith(QLatin1Char('@'))) {
         value.name.clear();
         pos = 1;
-    } else {
+    } else if (line.startsWith(QLatin1Char('"'))) {
         std::optional<QString> name = unquote(line, pos);
         if (!name) {
             return false;
         }
         value.name = *name;
+    } else {
+        return false;
     }
     if (pos >= line.size() || line[pos] != QLatin1Char('=')) {
         return false;
     }
     data = line.mid(pos + 1);
     return true;
+}
+
+bool continuesData(const QString& line) {
+    return !line.isEmpty() && line.front().isSpace();
+}
+
+// Data that ends in "\" with no line after it (a cut file) would take in an
+// indented line written after it. Value lines are never indented, so only the
+// key's other lines must then go before its values.
+bool dangling(const RegValue& v) {
+    return v.type == RegValue::Type::Other && !v.raw.startsWith(QLatin1Char('"')) &&
+           v.raw.endsWith(QLatin1Char('\\'));
 }
 
 QString valueLine(const RegValue& v) {
@@ -123,21 +139,37 @@ QString valueLine(const RegValue& v) {
     return line;
 }
 
+// The file is written back as UTF-8, so only text that has a UTF-8 form is
+// accepted; a NUL is refused too, as it would end the text for other readers.
 std::optional<QString> decode(const QByteArray& bytes) {
-    if (bytes.startsWith("\xFF\xFE")) {
-        QStringDecoder decoder(QStringDecoder::Utf16LE);
-        QString text = decoder(bytes.mid(2));
-        return decoder.hasError() ? std::nullopt : std::optional<QString>(text);
-    }
-    QStringDecoder decoder(QStringDecoder::Utf8);
-    QString text = decoder(bytes.startsWith("\xEF\xBB\xBF") ? bytes.mid(3) : bytes);
-    if (decoder.hasError() || text.contains(QChar(0))) {
+    const bool utf16 = bytes.startsWith("\xFF\xFE");
+    QStringDecoder decoder(utf16 ? QStringDecoder::Utf16LE : QStringDecoder::Utf8);
+    const qsizetype bom = utf16 ? 2 : bytes.startsWith("\xEF\xBB\xBF") ? 3 : 0;
+    QString text = decoder(bytes.mid(bom));
+    // Half a UTF-16 unit at the end, or a lone surrogate, has no UTF-8 form.
+    if (decoder.hasError() || (utf16 && (bytes.size() % 2 != 0 || !text.isValidUtf16())) ||
+        text.contains(QChar(0))) {
         return std::nullopt;
     }
     return text;
 }
 
 }  // namespace
+
+bool RegValue::operator==(const RegValue& other) const {
+    if (name != other.name || type != other.type) {
+        return false;
+    }
+    switch (type) {
+        case Type::String:
+            return text == other.text;
+        case Type::Dword:
+            return dword == other.dword;
+        case Type::Other:
+            break;
+    }
+    return raw == other.raw;
+}
 
 const RegValue* RegKey::find(const QString& name) const {
     for (const RegValue& v : values) {
@@ -188,8 +220,10 @@ std::optional<RegDocument> RegDocument::parse(const QByteArray& bytes) {
         return std::nullopt;
     }
     QStringList lines = decoded->split(QLatin1Char('\n'));
+    // Every CR at a line's end goes: "\r\r\n" (a CR LF file copied through a
+    // tool that added its own CR) is one line end too.
     for (QString& line : lines) {
-        if (line.endsWith(QLatin1Char('\r'))) {
+        while (line.endsWith(QLatin1Char('\r'))) {
             line.chop(1);
         }
     }
@@ -205,6 +239,10 @@ std::optional<RegDocument> RegDocument::parse(const QByteArray& bytes) {
         return std::nullopt;
     }
     RegKey* current = nullptr;
+    // Where each value of each key is, by case-folded names: a file of many
+    // values must not take a search through its key for every line.
+    QHash<QString, QHash<QString, qsizetype>> positions;
+    QHash<QString, qsizetype>* currentPositions = nullptr;
     for (++i; i < lines.size(); ++i) {
         const QString line = lines[i];
         const QString trimmed = line.trimmed();
@@ -215,7 +253,9 @@ std::optional<RegDocument> RegDocument::parse(const QByteArray& bytes) {
             if (!trimmed.endsWith(QLatin1Char(']')) || trimmed.size() < 3) {
                 return std::nullopt;
             }
-            current = &doc.ensureKey(trimmed.mid(1, trimmed.size() - 2));
+            const QString path = trimmed.mid(1, trimmed.size() - 2);
+            current = &doc.ensureKey(path);
+            currentPositions = &positions[fold(path)];
             continue;
         }
         if (!current) {
@@ -230,14 +270,25 @@ std::optional<RegDocument> RegDocument::parse(const QByteArray& bytes) {
             current->otherLines.append(line);
             continue;
         }
-        // Binary and other exported data may go on over lines ending in "\".
+        // Binary and other exported data go on over lines ending in "\", each
+        // next line indented. An indented line is never a value or key line
+        // as we write them, so a file we wrote reads back the same.
         if (!data.startsWith(QLatin1Char('"'))) {
-            while (data.endsWith(QLatin1Char('\\')) && i + 1 < lines.size()) {
+            while (data.endsWith(QLatin1Char('\\')) && i + 1 < lines.size() &&
+                   continuesData(lines[i + 1])) {
                 data += QLatin1Char('\n') + lines[++i];
             }
         }
         parseData(data, value);
-        current->set(std::move(value));
+        const QString folded = fold(value.name);
+        const auto at = currentPositions->constFind(folded);
+        if (at == currentPositions->cend()) {
+            currentPositions->insert(folded, current->values.size());
+            current->values.append(std::move(value));
+        } else {
+            value.name = current->values[*at].name;  // the first spelling stays, as in set()
+            current->values[*at] = std::move(value);
+        }
     }
     return doc;
 }
@@ -246,12 +297,16 @@ QByteArray RegDocument::serialize() const {
     QString out = kHeader + QLatin1Char('\n');
     for (const RegKey& key : m_keys) {
         out += QStringLiteral("\n[") + key.path + QStringLiteral("]\n");
+        QString values;
         for (const RegValue& v : key.values) {
-            out += valueLine(v) + QLatin1Char('\n');
+            values += valueLine(v) + QLatin1Char('\n');
         }
+        QString others;
         for (const QString& line : key.otherLines) {
-            out += line + QLatin1Char('\n');
+            others += line + QLatin1Char('\n');
         }
+        const bool othersFirst = std::any_of(key.values.cbegin(), key.values.cend(), dangling);
+        out += othersFirst ? others + values : values + others;
     }
     return out.toUtf8();
 }

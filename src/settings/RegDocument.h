@@ -20,6 +20,9 @@ struct RegValue {
     QString text;       // String
     quint32 dword = 0;  // Dword
     QString raw;        // Other: everything after "=", continuation lines joined by "\n"
+
+    // Same name, type and data of that type: what a written file keeps.
+    bool operator==(const RegValue& other) const;
 };
 
 struct RegKey {
@@ -30,6 +33,8 @@ struct RegKey {
     const RegValue* find(const QString& name) const;
     // Replaces the value of the same name in place, or appends it.
     void set(RegValue value);
+
+    bool operator==(const RegKey& other) const = default;
 };
 
 // The text of an exported registry file ("Windows Registry Editor Version
@@ -55,6 +60,8 @@ public:
     QStringList paths() const;
 
     static QString escape(const QString& text);
+
+    bool operator==(const RegDocument& other) const = default;
 
 private:
     QMap<QString, RegKey> m_keys;  // by case-folded path

@@ -54,12 +54,14 @@ TEST(RegDocument, UnknownTypesAndLinesAreKeptAsTheyWere) {
         "\"BadEscape\"=\"C:\\Temp\"\n"
         "\"Unterminated\"=\"abc\n"
         "\"Big\"=dword:123456789\n"
+        "\"NineDigits\"=dword:00000002a\n"
         "; a translator's note\n"
         "\"Fine\"=\"ok\"\n";
     RegDocument doc = parseOk(text.constData());
     const pictavo::RegKey* key = doc.key(QStringLiteral("HKEY_CURRENT_USER\\Software\\X"));
     ASSERT_NE(key, nullptr);
-    for (const char* name : {"Bin", "Multi", "BadEscape", "Unterminated", "Big"}) {
+    // Nine hex digits are no dword even when the number would fit in one.
+    for (const char* name : {"Bin", "Multi", "BadEscape", "Unterminated", "Big", "NineDigits"}) {
         ASSERT_NE(key->find(QString::fromUtf8(name)), nullptr) << name;
         EXPECT_EQ(key->find(QString::fromUtf8(name))->type, RegValue::Type::Other) << name;
     }
@@ -86,6 +88,17 @@ TEST(RegDocument, DamagedFilesAreRefused) {
     }
     EXPECT_FALSE(RegDocument::parse(QByteArray("Windows Registry Editor Version 5.00\n\0x", 40))
                      .has_value());
+    // UTF-16 text that has no UTF-8 form (a NUL, a lone surrogate, half a unit).
+    const QByteArray utf16 =
+        QByteArray("\xFF\xFE") + QByteArray(reinterpret_cast<const char*>(u"REGEDIT4\n[K]\n"), 26);
+    for (const QByteArray& tail : {QByteArray("\0\0", 2),
+                                   QByteArray("\x00\xD8"
+                                              "A\0",
+                                              4),
+                                   QByteArray("A")}) {
+        EXPECT_FALSE(RegDocument::parse(utf16 + tail).has_value()) << tail.toHex().constData();
+    }
+    EXPECT_TRUE(RegDocument::parse(utf16 + QByteArray("A\0", 2)).has_value());
     // A truncated file (a crash of someone else's tool) still gives what it holds.
     RegDocument cut = parseOk(
         "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\X]\n\"A\"=\"1\"\n\"B\"=\"tr");
@@ -162,4 +175,49 @@ TEST(RegDocument, RemovingATreeTakesItsSubkeysButNotItsSiblings) {
     EXPECT_FALSE(doc.removeTree(base + QStringLiteral("Language")));
     EXPECT_TRUE(doc.exists(QStringLiteral("HKEY_CURRENT_USER\\S")));
     EXPECT_FALSE(doc.exists(QStringLiteral("HKEY_CURRENT_USER\\S\\Language")));
+}
+
+// Whatever a file holds, writing it back gives a file that reads as the same
+// document, so a save never changes what it did not write.
+TEST(RegDocument, WrittenFilesReadBackTheSame) {
+    const char* files[] = {
+        // data cut after a "\" with the key's other lines after it
+        "REGEDIT4\n[K]\n\"A\"=hex:01,\\\n\n  indented note\n\"B\"=hex:02,\\\n",
+        // a continuation line and a value after it
+        "REGEDIT4\n[K]\n\"A\"=hex:01,\\\n  02\n\"B\"=\"b\"\n",
+        // line ends with a CR too many
+        "REGEDIT4\r\n[K]\r\r\n\"A\"=\"1\"\r\r\n; note\r\r\n",
+        // a name without its opening quote is no value line
+        "REGEDIT4\n[K]\nn\"=\\\n\"\"=\"empty name\"\n",
+    };
+    for (const char* text : files) {
+        const RegDocument first = parseOk(text);
+        const QByteArray written = first.serialize();
+        const std::optional<RegDocument> second = RegDocument::parse(written);
+        ASSERT_TRUE(second.has_value()) << written.constData();
+        EXPECT_TRUE(*second == first) << text << "\n---\n" << written.constData();
+        EXPECT_EQ(second->serialize(), written);
+    }
+    const pictavo::RegKey* key = parseOk(files[3]).key(QStringLiteral("K"));
+    ASSERT_NE(key, nullptr);
+    EXPECT_EQ(key->values.size(), 1);
+    EXPECT_EQ(key->otherLines, QStringList{QStringLiteral("n\"=\\")});
+}
+
+// A key of many values (a runaway tally, a file someone generated) reads in
+// one pass: searching the key for every line would take hours here.
+TEST(RegDocument, AKeyOfManyValuesReadsInOnePass) {
+    constexpr int kValues = 300000;
+    QByteArray text = "REGEDIT4\n[K]\n";
+    for (int i = 0; i < kValues; ++i) {
+        text += "\"v" + QByteArray::number(i) + "\"=\"" + QByteArray::number(i) + "\"\n";
+    }
+    text += "\"V7\"=\"again\"\n";
+    const RegDocument doc = parseOk(text.constData());
+    const pictavo::RegKey* key = doc.key(QStringLiteral("K"));
+    ASSERT_NE(key, nullptr);
+    ASSERT_EQ(key->values.size(), kValues);
+    EXPECT_EQ(key->values[7].name, QStringLiteral("v7"));
+    EXPECT_EQ(key->values[7].text, QStringLiteral("again"));
+    EXPECT_EQ(key->values.back().text, QString::number(kValues - 1));
 }
