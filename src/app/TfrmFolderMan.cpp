@@ -24,6 +24,7 @@
 #include "settings/DayTally.h"
 #include "settings/TFormStorage.h"
 #include "settings/TStrHolder.h"
+#include "ui/CaptionLabel.h"
 #include "ui/ErrorBox.h"
 #include "ui/LinkLabel.h"
 #include "ui/PictureBox.h"
@@ -62,6 +63,13 @@ QLabel* plainLabel(const QString& text, const QFont& font, QWidget* parent) {
     return label;
 }
 
+// A translatable caption: "&&" shows as "&", "&" marks the access letter.
+QLabel* captionLabel(const QString& caption, const QFont& font, QWidget* parent) {
+    auto* label = new CaptionLabel(caption, parent);
+    label->setFont(font);
+    return label;
+}
+
 }  // namespace
 
 // Font sizes are pixel heights: 8 pt is 11 pixels, 9 pt 12, 10 pt 13 and
@@ -81,7 +89,7 @@ void TfrmFolderMan::createControls() {
 
     // Lines end in CR LF, as in the texts translators keep in the store.
     m_lblInfo = place(
-        plainLabel(
+        captionLabel(
             QStringLiteral(
                 "Pictavo is a simple photo \"Prepare to Print\" tool. It allows to perfom "
                 "simple\r\n"
@@ -139,7 +147,7 @@ void TfrmFolderMan::createControls() {
     }
 
     const QColor startFromGrey(160, 160, 164);
-    m_lblStartFrom = place(plainLabel(QStringLiteral("Start from:"), verdana(13, true), this),
+    m_lblStartFrom = place(captionLabel(QStringLiteral("Start from:"), verdana(13, true), this),
                            "m_lblStartFrom", 281, 296, 145, 16);
     m_lblLastProcessed = place(plainLabel(QString(), verdana(13, true), this), "m_lblLastProcessed",
                                432, 296, 57, 16);

@@ -8,11 +8,12 @@
 
 #include <memory>
 
-#include "ui/ErrorBox.h"
 #include "app/QualitySlider.h"
 #include "app/RatioEdit.h"
 #include "crop/TfrmImage.h"
 #include "settings/TFormStorage.h"
+#include "ui/CaptionLabel.h"
+#include "ui/ErrorBox.h"
 
 namespace {
 
@@ -31,9 +32,14 @@ W* place(W* widget, const char* name, int left, int top, int width, int height) 
     return widget;
 }
 
-QLabel* label(QWidget* parent, const char* name, const QString& text, int left, int top, int width,
-              int height) {
-    auto* l = place(new QLabel(text, parent), name, left, top, width, height);
+// A caption label. One with a partner control is a QLabel with that control
+// as its buddy, so Alt with its access letter focuses the control; the others
+// only show the caption ("&&" as "&").
+template <typename L = CaptionLabel>
+L* label(QWidget* parent, const char* name, const QString& text, int left, int top, int width,
+         int height) {
+    auto* l = place(new L(text, parent), name, left, top, width, height);
+    l->setTextFormat(Qt::PlainText);
     l->setFont(verdana(10));
     return l;
 }
@@ -73,18 +79,21 @@ TfrmOptionsDialog::TfrmOptionsDialog(TfrmImage* image, QWidget* parent)
 
     m_Bevel = place(new QFrame(this), "m_Bevel", 8, 8, 425, 137);
     m_Bevel->setFrameStyle(QFrame::Panel | QFrame::Raised);
-    m_lblRatio =
-        label(this, "m_lblRatio",
-              QStringLiteral("Cropping frame ratio (must be greater than 1,3):"), 16, 16, 324, 16);
+    m_lblRatio = label<QLabel>(this, "m_lblRatio",
+                               QStringLiteral("Cropping frame ratio (must be greater than 1,3):"),
+                               16, 16, 324, 16);
     m_edRatio = place(new RatioEdit(this), "m_edRatio", 344, 16, 81, 18);
     m_edRatio->setFont(verdana(8));
     m_edRatio->setValue(1.5L);
     m_btnRecurseDirs =
         checkBox(this, "m_btnRecurseDirs", QStringLiteral("Recurse into subdirectories"), 48);
-    m_lblCompressionQ = label(this, "m_lblCompressionQ",
-                              QStringLiteral("Saved images compression quality:"), 18, 80, 232, 16);
+    m_lblCompressionQ =
+        label<QLabel>(this, "m_lblCompressionQ",
+                      QStringLiteral("Saved images compression quality:"), 18, 80, 232, 16);
     m_nCompressionQ = place(new QualitySlider(this), "m_nCompressionQ", 256, 72, 113, 32);
     m_nCompressionQ->setValue(100);
+    m_lblRatio->setBuddy(m_edRatio);
+    m_lblCompressionQ->setBuddy(m_nCompressionQ);
     m_lblBestCompression =
         label(this, "m_lblBestCompression", QStringLiteral("Best"), 373, 80, 29, 16);
     m_chbOverwriteConfirm =
@@ -92,7 +101,7 @@ TfrmOptionsDialog::TfrmOptionsDialog(TfrmImage* image, QWidget* parent)
     m_chbOverwriteConfirm->setChecked(true);
     m_btnApply = flatButton(this, "m_btnApply", QStringLiteral("Apply"), 143);
     m_btnCancel = flatButton(this, "m_btnCancel", QStringLiteral("Cancel"), 224);
-    m_lblDialogCaption = place(new QLabel(QStringLiteral("Pictavo Options"), this),
+    m_lblDialogCaption = place(new CaptionLabel(QStringLiteral("Pictavo Options"), this),
                                "m_lblDialogCaption", 32, 168, 118, 13);
     m_lblDialogCaption->hide();
     m_BevelPhotos = place(new QFrame(this), "m_BevelPhotos", 8, 192, 425, 57);

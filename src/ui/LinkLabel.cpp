@@ -5,8 +5,10 @@
 const QColor LinkLabel::kNormalColour(0, 0, 255);
 const QColor LinkLabel::kHoverColour(0, 0, 128);
 
-LinkLabel::LinkLabel(const QString& text, int pixelSize, QWidget* parent) : QLabel(text, parent) {
-    setTextFormat(Qt::PlainText);
+LinkLabel::LinkLabel(const QString& text, int pixelSize, QWidget* parent)
+    : CaptionLabel(text, parent) {
+    setTakesAccessKey(true);
+    connect(this, &CaptionLabel::accessKeyPressed, this, &LinkLabel::clicked);
     QFont f(QStringLiteral("Verdana"));
     f.setPixelSize(pixelSize);
     f.setUnderline(true);
@@ -27,12 +29,12 @@ void LinkLabel::setTextColour(const QColor& colour) {
 
 void LinkLabel::enterEvent(QEnterEvent* event) {
     setTextColour(kHoverColour);
-    QLabel::enterEvent(event);
+    CaptionLabel::enterEvent(event);
 }
 
 void LinkLabel::leaveEvent(QEvent* event) {
     setTextColour(kNormalColour);
-    QLabel::leaveEvent(event);
+    CaptionLabel::leaveEvent(event);
 }
 
 void LinkLabel::mousePressEvent(QMouseEvent* event) {

@@ -1,12 +1,12 @@
 #pragma once
 
-#include <QLabel>
-
+#include "ui/CaptionLabel.h"
 #include "ui/LeftClick.h"
 
 // A label that acts as a link: underlined, blue, hand cursor; navy while the
-// mouse is over it; a left click emits clicked().
-class LinkLabel : public QLabel {
+// mouse is over it; a left click, or Alt with its caption's access letter,
+// emits clicked().
+class LinkLabel : public CaptionLabel {
     Q_OBJECT
 public:
     static const QColor kNormalColour;  // RGB (0, 0, 255)

@@ -3,6 +3,8 @@
 #include <QEvent>
 #include <QFontMetrics>
 #include <QPainter>
+#include <QStyle>
+#include <QStyleOption>
 
 #include <algorithm>
 
@@ -21,16 +23,24 @@ void ShadowLabel::changeEvent(QEvent* event) {
     }
 }
 
+int ShadowLabel::textFlags() const {
+    QStyleOption option;
+    option.initFrom(this);
+    const bool underline = style()->styleHint(QStyle::SH_UnderlineShortcut, &option, this);
+    return Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine | Qt::TextShowMnemonic |
+           (underline ? 0 : Qt::TextHideMnemonic);
+}
+
 void ShadowLabel::fitToText() {
     const QFontMetrics metrics(font());
-    resize(std::max(width(), metrics.horizontalAdvance(m_sText) + 1),
-           std::max(height(), metrics.height() + 1));
+    const QSize text = metrics.size(textFlags(), m_sText);
+    resize(std::max(width(), text.width() + 1), std::max(height(), metrics.height() + 1));
 }
 
 void ShadowLabel::paintEvent(QPaintEvent* /*event*/) {
     QPainter painter(this);
     painter.setFont(font());
-    const int flags = Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine;
+    const int flags = textFlags();
     painter.setPen(m_shadowColour);
     painter.drawText(rect().translated(1, 1), flags, m_sText);
     painter.setPen(palette().color(QPalette::WindowText));

@@ -3,7 +3,8 @@
 #include <QColor>
 #include <QWidget>
 
-// A one-line label whose text carries a shadow one pixel right and down.
+// A one-line label whose text carries a shadow one pixel right and down. Its
+// text is a caption: "&&" shows one "&", a single "&" marks the access letter.
 class ShadowLabel : public QWidget {
     Q_OBJECT
     Q_PROPERTY(QString text READ text WRITE setText)
@@ -21,6 +22,7 @@ private:
     // Grows the label to its text (with its shadow), as an auto-sized label
     // does: the substitute font may be wider than the one it was laid out for.
     void fitToText();
+    int textFlags() const;
 
     QString m_sText;
     QColor m_shadowColour{128, 128, 128};
