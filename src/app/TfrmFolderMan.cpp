@@ -20,6 +20,7 @@
 #include "app/BatchRun.h"
 #include "app/CropWindowLink.h"
 #include "app/TfrmOptionsDialog.h"
+#include "app/TfrmSplash.h"
 #include "app/WalkNames.h"
 #include "settings/DayTally.h"
 #include "settings/TFormStorage.h"
@@ -194,6 +195,8 @@ TfrmFolderMan::TfrmFolderMan(QWidget* parent)
       m_run(m_strhMessagesFM),
       m_openUrl([](const QUrl& url) { return QDesktopServices::openUrl(url); }) {
     setObjectName(QStringLiteral("frmFolderMan"));
+    // The one help context of the program: F1 anywhere in here asks for it.
+    setProperty("HelpContext", 1);
     createControls();
     connectHandlers();
     createStorages();
@@ -278,6 +281,12 @@ bool TfrmFolderMan::event(QEvent* event) {
 bool TfrmFolderMan::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) {
         const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_F1 && event->type() == QEvent::KeyPress) {
+            if (!key->isAutoRepeat()) {
+                handle([this, watched] { ShowHelpFor(qobject_cast<QWidget*>(watched)); });
+            }
+            return true;
+        }
         if (key->key() == Qt::Key_Escape && !key->isAutoRepeat()) {
             if (event->type() == QEvent::KeyPress) {
                 m_escapePressed.press(key);
@@ -302,7 +311,9 @@ void TfrmFolderMan::showEvent(QShowEvent* event) {
 }
 
 void TfrmFolderMan::FormShow() {
-    // The splash window is shown modally here, before the options are loaded.
+    if (m_splash) {
+        m_splash->ShowModal();
+    }
     LoadOptions();
 }
 
@@ -427,11 +438,25 @@ void TfrmFolderMan::m_btnOptionsClick() {
 }
 
 void TfrmFolderMan::m_lblAboutClick() {
-    // Shows the splash window modally as the about box once it exists.
+    if (m_splash) {
+        m_splash->ShowModal();
+    }
 }
 
 void TfrmFolderMan::m_lblMoreInfoClick() {
-    // Opens the help file at the window's help context, 1, once help exists.
+    ShowHelpFor(this);
+}
+
+void TfrmFolderMan::ShowHelpFor(QWidget* control) {
+    for (QWidget* w = control; w && m_contextHelp; w = w->parentWidget()) {
+        if (const int context = w->property("HelpContext").toInt(); context != 0) {
+            m_contextHelp(context, w->mapToGlobal(QPoint(0, 0)));
+            return;
+        }
+        if (w->isWindow()) {
+            return;
+        }
+    }
 }
 
 void TfrmFolderMan::StepBack() {

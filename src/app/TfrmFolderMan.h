@@ -20,6 +20,7 @@ class QToolButton;
 class ShadowLabel;
 class TFormStorage;
 class TfrmImage;
+class TfrmSplash;
 
 // The main window: the three steps (source folder, destination folder, start),
 // the resume point, the links, and the status bar with the last run's summary.
@@ -38,6 +39,14 @@ public:
 
     // The crop window whose options the options dialog loads and changes.
     void setOptionsWindow(TfrmImage* image) { m_image = image; }
+
+    // The splash window that "About..." shows.
+    void setSplashWindow(TfrmSplash* splash) { m_splash = splash; }
+
+    // The application's help for a context; `popupAt` is the top-left
+    // corner, on the screen, of the control whose help is asked for.
+    using ContextHelp = std::function<void(int context, const QPoint& popupAt)>;
+    void setContextHelp(ContextHelp help) { m_contextHelp = std::move(help); }
 
     // The crop window's back command.
     void StepBack();
@@ -91,12 +100,17 @@ private:
     // The folder dialog with message `messageIndex` as its title, preselecting
     // `folder` when it exists. Returns the chosen folder, or empty on cancel.
     QString BrowseForFolder(int messageIndex, const QString& folder);
+    // F1 and "More info...": the help of `control` or of its nearest parent
+    // in this window that has a help context; nothing when none has.
+    void ShowHelpFor(QWidget* control);
 
     QString m_sSourceFolder;
     QString m_sDestFolder;
 
     CropWindowLink* m_crop = nullptr;
     TfrmImage* m_image = nullptr;
+    TfrmSplash* m_splash = nullptr;
+    ContextHelp m_contextHelp;
     // Folders, resume point and placement ("Options", per user), then the
     // texts ("Language", machine-wide); the later one restores first and
     // saves last.

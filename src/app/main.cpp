@@ -7,6 +7,7 @@
 #include "app/SessionPlatform.h"
 #include "app/TfrmFolderMan.h"
 #include "app/TfrmImageLink.h"
+#include "app/TfrmSplash.h"
 #include "crop/KeyboardState.h"
 #include "crop/TfrmImage.h"
 
@@ -30,13 +31,14 @@ int main(int argc, char* argv[]) {
     // Asked by the crop window for its keys and its Shift poll; outlives it.
     const std::unique_ptr<KeyboardState> keyboard = KeyboardState::forPlatform();
     TfrmFolderMan frmFolderMan;
-    // The splash window is created here: its timer counts from now.
+    TfrmSplash frmSplash;  // its timer counts from now
     TfrmImage frmImage;
     frmImage.setKeyboardState(keyboard.get());
     TfrmToolBar frmToolBar(frmImage);
     frmImage.setToolBar(&frmToolBar);
 
     TfrmImageLink cropLink(frmImage);
+    frmFolderMan.setSplashWindow(&frmSplash);
     frmFolderMan.setCropWindow(&cropLink);
     frmFolderMan.setOptionsWindow(&frmImage);
     frmImage.setMainWindow(&frmFolderMan);
