@@ -10,6 +10,9 @@
 #include "app/TfrmSplash.h"
 #include "crop/KeyboardState.h"
 #include "crop/TfrmImage.h"
+#include "help/HelpWindow.h"
+#include "help/THTMLHelpViewer.h"
+#include "help/TconHTMLHelp.h"
 
 // The composition root: creates the windows, hidden, in their order, wires
 // them to each other and runs the message loop, which shows the main window.
@@ -26,7 +29,16 @@ int main(int argc, char* argv[]) {
             break;
     }
     PictavoApplication app(argc, argv);
-    // The help file is set here once help exists.
+    // Help is set up before the windows: the handler that takes every help
+    // request for the application's help file, and the viewer that shows a
+    // context through it in the program's own help window.
+    HelpWindow helpWindow(HelpWindow::StandardFolders());
+    TconHTMLHelp helpHandler(
+        QStringLiteral("Pictavo.qch"),
+        [&helpWindow](const QString& file, unsigned command, std::uintptr_t data) {
+            helpWindow.HtmlHelp(file, command, data);
+        });
+    THTMLHelpViewer helpViewer(helpHandler);
 
     // Asked by the crop window for its keys and its Shift poll; outlives it.
     const std::unique_ptr<KeyboardState> keyboard = KeyboardState::forPlatform();
@@ -39,6 +51,9 @@ int main(int argc, char* argv[]) {
 
     TfrmImageLink cropLink(frmImage);
     frmFolderMan.setSplashWindow(&frmSplash);
+    frmFolderMan.setContextHelp([&helpViewer](int context, const QPoint& popupAt) {
+        helpViewer.DisplayHelpContext(context, popupAt);
+    });
     frmFolderMan.setCropWindow(&cropLink);
     frmFolderMan.setOptionsWindow(&frmImage);
     frmImage.setMainWindow(&frmFolderMan);

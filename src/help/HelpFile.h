@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <QUrl>
+
+#include <memory>
+
+class QHelpEngineCore;
+
+// One compressed help file, opened through a help collection of its own in a
+// temporary folder, so nothing about the help is stored anywhere.
+class HelpFile {
+public:
+    // The identifiers the help project gives the default topic and the
+    // topic of a help context.
+    static QString DefaultTopicId() { return QStringLiteral("Pictavo.DefaultTopic"); }
+    static QString ContextId(int context) {
+        return QStringLiteral("Pictavo.Context.%1").arg(context);
+    }
+
+    HelpFile();
+    ~HelpFile();
+    HelpFile(const HelpFile&) = delete;
+    HelpFile& operator=(const HelpFile&) = delete;
+
+    // The first of `folders` that holds a file called `name`, or empty.
+    static QString Locate(const QString& name, const QStringList& folders);
+
+    // Opens the file at `path`; false when it is missing or no help file.
+    bool open(const QString& path);
+    bool isOpen() const { return m_engine != nullptr; }
+    const QString& path() const { return m_path; }
+
+    // The page of an identifier, or an empty address when the file maps none.
+    QUrl topic(const QString& id) const;
+    QByteArray fileData(const QUrl& url) const;
+
+private:
+    QString m_path;
+    std::unique_ptr<QTemporaryDir> m_collectionDir;
+    std::unique_ptr<QHelpEngineCore> m_engine;
+};
