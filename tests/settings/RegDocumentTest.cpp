@@ -198,7 +198,8 @@ TEST(RegDocument, WrittenFilesReadBackTheSame) {
         EXPECT_TRUE(*second == first) << text << "\n---\n" << written.constData();
         EXPECT_EQ(second->serialize(), written);
     }
-    const pictavo::RegKey* key = parseOk(files[3]).key(QStringLiteral("K"));
+    const RegDocument lastDocument = parseOk(files[3]);
+    const pictavo::RegKey* key = lastDocument.key(QStringLiteral("K"));
     ASSERT_NE(key, nullptr);
     EXPECT_EQ(key->values.size(), 1);
     EXPECT_EQ(key->otherLines, QStringList{QStringLiteral("n\"=\\")});
