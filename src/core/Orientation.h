@@ -25,11 +25,14 @@ Orientation orientationFromTag(long value);
 // Turning by a quarter swaps width and height.
 bool swapsSides(Orientation orientation);
 
-// Places `count` stored rows, starting at stored row `firstRow` of a picture
-// stored as `storedWidth` x `storedHeight`, into `upright` (already of the
-// upright size) where the orientation puts them. Each row is storedWidth
-// pixels of three bytes. A decoder hands its rows over a strip at a time, so
-// a picture is turned without a second raster.
+// The most rows placeRows takes at once.
+inline constexpr int kMaxPlacedRows = 64;
+
+// Places `count` (at most kMaxPlacedRows) stored rows, starting at stored row
+// `firstRow` of a picture stored as `storedWidth` x `storedHeight`, into
+// `upright` (already of the upright size) where the orientation puts them.
+// Each row is storedWidth pixels of three bytes. A decoder hands its rows over
+// a strip at a time, so a picture is turned without a second raster.
 void placeRows(const std::uint8_t* const* rows, int firstRow, int count, int storedWidth,
                int storedHeight, Orientation orientation, Picture& upright);
 

@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/JpegDecoder.h"
@@ -100,6 +102,93 @@ TEST_P(EveryOrientation, TaggedFileDecodesUpright) {
     EXPECT_EQ(upright.metadata.turned, s.tag != 1);
     // Without the option the stored rows come as they are.
     EXPECT_TRUE(showsGrid(decodeJpegMemory(file.data(), file.size()), s.rows, 40, 6));
+}
+
+// Where the pixel stored at (x, y) of a width x height picture is seen
+// upright, as {column, row}.
+std::pair<int, int> landing(int tag, int x, int y, int width, int height) {
+    switch (tag) {
+        case 2:
+            return {width - 1 - x, y};
+        case 3:
+            return {width - 1 - x, height - 1 - y};
+        case 4:
+            return {x, height - 1 - y};
+        case 5:
+            return {y, x};
+        case 6:
+            return {height - 1 - y, x};
+        case 7:
+            return {height - 1 - y, width - 1 - x};
+        case 8:
+            return {y, width - 1 - x};
+        default:
+            return {x, y};
+    }
+}
+
+// Each pixel names its own place, so a pixel put one off shows.
+Picture numberedPicture(int width, int height) {
+    Picture picture(width, height);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            std::uint8_t* p = picture.scanLine(y) + 3 * x;
+            p[0] = static_cast<std::uint8_t>(x);
+            p[1] = static_cast<std::uint8_t>(y);
+            p[2] = static_cast<std::uint8_t>(x * 7 + y * 13);
+        }
+    }
+    return picture;
+}
+
+// `upright` holds every pixel of `stored` where the tag puts it, exactly.
+::testing::AssertionResult turnedExactly(const Picture& stored, int tag, const Picture& upright) {
+    const bool swap = tag >= 5;
+    if (upright.width() != (swap ? stored.height() : stored.width()) ||
+        upright.height() != (swap ? stored.width() : stored.height())) {
+        return ::testing::AssertionFailure()
+               << "size " << upright.width() << " x " << upright.height();
+    }
+    for (int y = 0; y < stored.height(); ++y) {
+        for (int x = 0; x < stored.width(); ++x) {
+            const auto [u, v] = landing(tag, x, y, stored.width(), stored.height());
+            if (std::memcmp(stored.scanLine(y) + 3 * x, upright.scanLine(v) + 3 * u, 3) != 0) {
+                return ::testing::AssertionFailure()
+                       << "stored pixel " << x << ", " << y << " not at " << u << ", " << v;
+            }
+        }
+    }
+    return ::testing::AssertionSuccess();
+}
+
+// Sizes that end strips and the four-pixel groups the rows are copied in
+// part way, and pictures one pixel wide or high.
+const std::pair<int, int> kOddSizes[] = {{83, 70}, {1, 37}, {37, 1}, {4, 17}};
+
+TEST_P(EveryOrientation, EveryPixelLandsWhereTheTagSays) {
+    const int tag = GetParam().tag;
+    for (const auto& [width, height] : kOddSizes) {
+        const Picture stored = numberedPicture(width, height);
+        EXPECT_TRUE(turnedExactly(stored, tag, orientedPicture(stored, orientationFromTag(tag))))
+            << width << " x " << height;
+    }
+}
+
+// Turned as decoded, a file gives exactly the pixels of its stored decode
+// turned afterwards.
+TEST_P(EveryOrientation, DecodingUprightTurnsEveryPixel) {
+    const int tag = GetParam().tag;
+    for (const auto& [width, height] : kOddSizes) {
+        ExifFixture exif;
+        exif.orientation = tag;
+        const Picture drawn = numberedPicture(width, height);
+        const std::vector<std::uint8_t> file = withSegments(
+            encodeJpeg(drawn, {0, 0, width, height}, 90), {{0xE1, makeExifBlock(exif)}});
+        const Picture stored = decodeJpegMemory(file.data(), file.size());
+        const DecodedJpeg upright =
+            decodeJpegMemory(file.data(), file.size(), {.upright = true, .keepMetadata = false});
+        EXPECT_TRUE(turnedExactly(stored, tag, upright.picture)) << width << " x " << height;
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Tags, EveryOrientation, ::testing::ValuesIn(kStored),
