@@ -35,6 +35,10 @@ void TProEffectImage::AntiAlias() {
     AntiAliasFilter(bitmap());
 }
 
+void TProEffectImage::Colours(const Picture& source, const ColourAmounts& amounts) {
+    AdjustColours(source, bitmap(), amounts);
+}
+
 void TProEffectImage::ReduceRedEye(const Rect& rect) {
     RedEyeFilter(bitmap(), rect, Tuning);
 }

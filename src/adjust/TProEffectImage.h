@@ -1,5 +1,6 @@
 #pragma once
 
+#include "adjust/ProEffectImage.h"
 #include "adjust/RedEyeTuning.h"
 
 namespace pictavo {
@@ -20,6 +21,10 @@ public:
     void Contrast(int amount);
     void Saturation(int amount);
     void AntiAlias();
+    // Bitmap becomes `source` with brightness, contrast and saturation
+    // applied in that order, in one pass; Bitmap's raster is reused when it
+    // fits and nothing else shares it.
+    void Colours(const Picture& source, const ColourAmounts& amounts);
     // rect in picture coordinates, all bounds inclusive.
     void ReduceRedEye(const Rect& rect);
 

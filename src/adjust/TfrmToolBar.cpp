@@ -16,6 +16,7 @@
 #include "adjust/RedEyeGlyph.h"
 #include "adjust/RedEyeSettings.h"
 #include "adjust/SelectionMapping.h"
+#include "core/RowBands.h"
 #include "crop/ToolbarHost.h"
 #include "settings/TFormStorage.h"
 
@@ -212,6 +213,7 @@ void TfrmToolBar::UpdateColourKey() {
 
 void TfrmToolBar::SetSourceBitmap(const pictavo::Picture& picture) {
     m_bmpOriginal = picture;
+    m_spare = {};
 }
 
 void TfrmToolBar::m_EffectChanged() {
@@ -220,23 +222,27 @@ void TfrmToolBar::m_EffectChanged() {
 }
 
 void TfrmToolBar::Rebuild() {
+    const pictavo::ColourAmounts colours{m_slBrightness->value(), m_slContrast->value(),
+                                         m_slSaturation->value()};
+    const bool neutral = colours.brightness == kNeutralBrightness &&
+                         colours.contrast == kNeutralContrast &&
+                         colours.saturation == kNeutralSaturation;
+    const bool smooth = m_btnAntiAlias->isChecked();
     // Built aside: if a filter runs out of memory, the crop window keeps the
     // picture it has and the last result stays whole.
-    pictavo::Picture result = m_bmpOriginal;
-    m_Effects.Bitmap = &result;
-    if (m_slBrightness->value() != kNeutralBrightness) {
-        m_Effects.Brightness(m_slBrightness->value());
+    pictavo::Picture result;
+    if (neutral && !smooth) {
+        result = m_bmpOriginal;
+    } else {
+        result = std::move(m_spare);
+        m_Effects.Bitmap = &result;
+        // Brightness, contrast and saturation in this order, in one pass.
+        m_Effects.Colours(m_bmpOriginal, colours);
+        if (smooth) {
+            m_Effects.AntiAlias();
+        }
     }
-    if (m_slContrast->value() != kNeutralContrast) {
-        m_Effects.Contrast(m_slContrast->value());
-    }
-    if (m_slSaturation->value() != kNeutralSaturation) {
-        m_Effects.Saturation(m_slSaturation->value());
-    }
-    if (m_btnAntiAlias->isChecked()) {
-        m_Effects.AntiAlias();
-    }
-    m_bmpResult = std::move(result);
+    m_spare = std::exchange(m_bmpResult, std::move(result));
     m_Effects.Bitmap = &m_bmpResult;
     if (OnEffectChange) {
         OnEffectChange(this);
@@ -305,12 +311,16 @@ void TfrmToolBar::SetRedEyeSelection(const pictavo::Rect& clientRect) {
 }
 
 void TfrmToolBar::m_btnApplyRedEyeClick() {
-    pictavo::Picture corrected = m_bmpOriginal;
-    m_Effects.Bitmap = &corrected;
-    m_Effects.ReduceRedEye(m_rcRedEye);
     // The correction becomes part of the untouched copy: later adjustments
-    // start from it and cannot undo it.
-    m_bmpOriginal = std::move(corrected);
+    // start from it and cannot undo it. While the crop window still shows
+    // that copy, it is corrected in a copy of its own.
+    if (!m_bmpOriginal.isDetached()) {
+        pictavo::Picture corrected = std::move(m_spare);
+        pictavo::CopyPixels(m_bmpOriginal, corrected);
+        m_spare = std::exchange(m_bmpOriginal, std::move(corrected));
+    }
+    m_Effects.Bitmap = &m_bmpOriginal;
+    m_Effects.ReduceRedEye(m_rcRedEye);
     // The active adjustments stay on the corrected picture, so what is shown
     // and cut agrees with the controls.
     Rebuild();

@@ -74,6 +74,10 @@ private:
     pictavo::TProEffectImage m_Effects;
     pictavo::Picture m_bmpOriginal;
     pictavo::Picture m_bmpResult;
+    // The result before the last one, kept while the same picture is
+    // adjusted: once the crop window has let go of it, the next rebuild
+    // writes into its raster instead of a fresh one.
+    pictavo::Picture m_spare;
     EffectChangeHandler OnEffectChange;
     pictavo::Rect m_rcRedEye;
 

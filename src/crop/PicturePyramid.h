@@ -14,12 +14,17 @@ namespace pictavo {
 // rounded mean of the 2 x 2 pixels it covers. An odd last row or column is
 // dropped, except in a picture one pixel wide or high.
 Picture halved(const Picture& source);
+// The same into `into`, which keeps its raster when that has the right size
+// and is shared with nobody.
+void halveInto(const Picture& source, Picture& into);
 
 class PicturePyramid {
 public:
     // Starts over with `source`, which must outlive its use here (until the
     // next reset). nullptr empties the pyramid. `halvings`, if given, are the
     // first successive halvings of the source, made elsewhere ahead of time.
+    // A source of the same size as the last one (the same photograph
+    // adjusted) gets its halvings in the rasters of the last one's.
     void reset(const Picture* source, std::vector<Picture> halvings = {});
 
     const Picture* source() const { return m_source; }
@@ -34,7 +39,11 @@ public:
 
 private:
     const Picture* m_source = nullptr;
+    int m_sourceWidth = 0;
+    int m_sourceHeight = 0;
     std::vector<Picture> m_levels;
+    // The last source's halvings, to be written over.
+    std::vector<Picture> m_spares;
 };
 
 }  // namespace pictavo

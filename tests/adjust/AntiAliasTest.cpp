@@ -108,6 +108,9 @@ TEST(AntiAlias, MatchesThePlainInPlaceLoop) {
         {37, 23, 40, 3, 50, 9},        // right of the picture: nothing
         {3, 40, 0, 0, 3, 40},          // one column
         {301, 5, 0, 0, 301, 5},
+        // Large enough to be smoothed in bands of columns side by side.
+        {700, 400, 0, 0, 700, 400},
+        {1100, 300, 5, 290, 1090, 5},
     };
     for (const Case& c : cases) {
         const Picture input = noise(c.w, c.h, static_cast<unsigned>(c.w * 31 + c.left));

@@ -156,6 +156,47 @@ TEST(ToneFilters, EveryChannelValueFollowsTheFormulaForEveryAmount) {
     }
 }
 
+TEST(ToneFilters, AdjustColoursGivesTheThreeFiltersInTheirOrderInOnePass) {
+    // An odd width, so rows end off the wide steps.
+    Picture input(333, 40);
+    for (int y = 0; y < input.height(); ++y) {
+        std::copy_n(colours().scanLine(y * 25), 3 * input.width(), input.scanLine(y));
+    }
+    struct Case {
+        int brightness, contrast, saturation;
+    } const cases[] = {{45, 0, 255}, {0, -70, 255}, {45, 95, 255},    {-30, 60, 100},
+                       {0, 0, 254},  {0, 0, 0},     {300, -300, 1000}};
+    Picture into;
+    for (const Case& c : cases) {
+        Picture want = input;
+        pictavo::BrightnessFilter(want, c.brightness);
+        pictavo::ContrastFilter(want, c.contrast);
+        pictavo::SaturationFilter(want, c.saturation);
+        // The last result is written over when nothing else holds it; one
+        // still held elsewhere keeps its pixels.
+        const Picture held = c.saturation == 100 ? into : Picture();
+        const Picture heldCopy = [&] {
+            Picture p = held;
+            p.detach();
+            return p;
+        }();
+        const std::uint8_t* const before = into.isNull() ? nullptr : into.scanLine(0);
+        pictavo::AdjustColours(input, into, {c.brightness, c.contrast, c.saturation});
+        EXPECT_EQ(0, mismatches(want, into,
+                                [](const std::uint8_t* in) {
+                                    return Bgr{in[0], in[1], in[2]};
+                                }))
+            << c.brightness << " " << c.contrast << " " << c.saturation;
+        if (!held.isNull()) {
+            EXPECT_EQ(0, mismatches(heldCopy, held, [](const std::uint8_t* in) {
+                          return Bgr{in[0], in[1], in[2]};
+                      }));
+        } else if (before) {
+            EXPECT_EQ(into.scanLine(0), before);
+        }
+    }
+}
+
 TEST(ToneFilters, EmptyPicturesAndTheInputCopyAreLeftAlone) {
     for (const auto& [w, h] : {std::pair{0, 0}, std::pair{0, 5}, std::pair{7, 0}}) {
         Picture p(w, h);

@@ -23,17 +23,21 @@ Picture gradient(int w, int h) {
 }  // namespace
 
 TEST(Halved, EachPixelIsTheRoundedMeanOfItsTwoByTwoBlock) {
-    const Picture src = gradient(7, 5);
-    const Picture half = halved(src);
-    ASSERT_EQ(half.width(), 3);
-    ASSERT_EQ(half.height(), 2);
-    for (int y = 0; y < 2; ++y) {
-        for (int x = 0; x < 3; ++x) {
-            for (int c = 0; c < 3; ++c) {
-                const int sum =
-                    src.scanLine(2 * y)[6 * x + c] + src.scanLine(2 * y)[6 * x + 3 + c] +
-                    src.scanLine(2 * y + 1)[6 * x + c] + src.scanLine(2 * y + 1)[6 * x + 3 + c];
-                EXPECT_EQ(half.scanLine(y)[3 * x + c], (sum + 2) / 4) << x << "," << y << "," << c;
+    // Widths around the ten-pixel steps of the wide path and its tail.
+    for (const int width : {7, 22, 23, 41, 131}) {
+        const Picture src = gradient(width, 5);
+        const Picture half = halved(src);
+        ASSERT_EQ(half.width(), width / 2);
+        ASSERT_EQ(half.height(), 2);
+        for (int y = 0; y < 2; ++y) {
+            for (int x = 0; x < width / 2; ++x) {
+                for (int c = 0; c < 3; ++c) {
+                    const int sum =
+                        src.scanLine(2 * y)[6 * x + c] + src.scanLine(2 * y)[6 * x + 3 + c] +
+                        src.scanLine(2 * y + 1)[6 * x + c] + src.scanLine(2 * y + 1)[6 * x + 3 + c];
+                    ASSERT_EQ(half.scanLine(y)[3 * x + c], (sum + 2) / 4)
+                        << width << ": " << x << "," << y << "," << c;
+                }
             }
         }
     }

@@ -1,4 +1,4 @@
-#include "adjust/RowBands.h"
+#include "core/RowBands.h"
 
 #include <algorithm>
 #include <system_error>

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <functional>
 #include <utility>
 
@@ -42,6 +43,39 @@ void TransformRows(Picture& picture, RowWork rowWork) {
         }
     });
     picture = std::move(result);
+}
+
+// Runs rowWork(in, out) over every row of `source` in row bands, `out` being
+// the same row of `into`. `into` keeps its raster when it has the source's
+// size and shares it with nobody (a raster written again costs no page
+// faults, a fresh one of a photograph's size about as much as the work);
+// otherwise it gets a new one. `into` must be another object than `source`.
+template <typename RowWork>
+void TransformRowsInto(const Picture& source, Picture& into, RowWork rowWork) {
+    const int width = source.width();
+    const int height = source.height();
+    if (!into.isDetached() || into.width() != width || into.height() != height) {
+        into = Picture(width, height);
+    }
+    if (source.isNull()) {
+        return;
+    }
+    // Detached: the writable rows are taken without a copy, from any thread.
+    std::uint8_t* const out = into.scanLine(0);
+    const std::ptrdiff_t stride = into.bytesPerLine();
+    ForEachRowBand(height, width, [&](int first, int end) {
+        for (int y = first; y < end; ++y) {
+            rowWork(source.scanLine(y), out + y * stride, width);
+        }
+    });
+}
+
+// `into` becomes a copy of `source` that shares nothing with it, in
+// `into`'s own raster when that fits as TransformRowsInto says.
+inline void CopyPixels(const Picture& source, Picture& into) {
+    TransformRowsInto(source, into, [](const std::uint8_t* in, std::uint8_t* out, int width) {
+        std::memcpy(out, in, static_cast<std::size_t>(width) * Picture::kBytesPerPixel);
+    });
 }
 
 }  // namespace pictavo
