@@ -21,27 +21,28 @@ pictavo::Picture& photo() {
     return picture;
 }
 
-template <void (*Filter)(pictavo::Picture&, int)>
+// Amounts from the toolbar's ranges, alternating so the photograph does not
+// drift to one colour.
+template <void (*Filter)(pictavo::Picture&, int), int kAmount, int kOtherAmount>
 void BM_Pass(benchmark::State& state) {
     pictavo::Picture picture = photo();
     picture.detach();
-    // Alternating signs keep the photograph from drifting to one colour.
-    int amount = 40;
+    bool first = true;
     for (auto _ : state) {
-        Filter(picture, amount);
-        amount = -amount;
+        Filter(picture, first ? kAmount : kOtherAmount);
+        first = !first;
         benchmark::DoNotOptimize(picture.scanLine(0));
     }
 }
 
 void BM_Brightness(benchmark::State& state) {
-    BM_Pass<pictavo::BrightnessFilter>(state);
+    BM_Pass<pictavo::BrightnessFilter, 40, -40>(state);
 }
 void BM_Contrast(benchmark::State& state) {
-    BM_Pass<pictavo::ContrastFilter>(state);
+    BM_Pass<pictavo::ContrastFilter, 40, -40>(state);
 }
 void BM_Saturation(benchmark::State& state) {
-    BM_Pass<pictavo::SaturationFilter>(state);
+    BM_Pass<pictavo::SaturationFilter, 100, 250>(state);
 }
 
 void BM_AntiAlias(benchmark::State& state) {

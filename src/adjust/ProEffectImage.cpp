@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "adjust/AmountArithmetic.h"
+#include "adjust/SaturateRowWide.h"
 #include "core/ByteTable.h"
 #include "core/Picture.h"
 #include "core/RowBands.h"
@@ -76,13 +77,17 @@ struct TableRows {
 struct SaturationRows {
     const ByteTable* first;
     const SaturationTables& saturation;
+    int amount;
     void operator()(const std::uint8_t* in, std::uint8_t* out, int width) const {
         if (first) {
             MapBytes(in, out, static_cast<std::size_t>(width) * Picture::kBytesPerPixel, *first);
             in = out;
         }
+        const int done = SaturateRowWide(in, out, width, amount);
+        in += done * Picture::kBytesPerPixel;
+        out += done * Picture::kBytesPerPixel;
 #pragma GCC unroll 4
-        for (int x = 0; x < width; ++x) {
+        for (int x = done; x < width; ++x) {
             saturation.apply(in[0], in[1], in[2], out);
             in += Picture::kBytesPerPixel;
             out += Picture::kBytesPerPixel;
@@ -104,7 +109,7 @@ void ContrastFilter(Picture& picture, int amount) {
 
 void SaturationFilter(Picture& picture, int amount) {
     const SaturationTables tables(amount);
-    TransformRows(picture, SaturationRows{nullptr, tables});
+    TransformRows(picture, SaturationRows{nullptr, tables, BoundedAmount(amount)});
 }
 
 void AdjustColours(const Picture& source, Picture& into, const ColourAmounts& amounts) {
@@ -122,7 +127,8 @@ void AdjustColours(const Picture& source, Picture& into, const ColourAmounts& am
         return;
     }
     const SaturationTables tables(amounts.saturation);
-    TransformRowsInto(source, into, SaturationRows{&both, tables});
+    TransformRowsInto(source, into,
+                      SaturationRows{&both, tables, BoundedAmount(amounts.saturation)});
 }
 
 }  // namespace pictavo
