@@ -1,10 +1,13 @@
 #include "core/JpegMarkers.h"
 
+#include <algorithm>
 #include <cstring>
 #include <optional>
+#include <string>
 #include <string_view>
 
 #include "core/ExifBlock.h"
+#include "core/XmpOrientation.h"
 
 namespace pictavo {
 
@@ -15,14 +18,56 @@ constexpr int kApp2 = JPEG_APP0 + 2;
 constexpr unsigned kWholeSegment = 0xFFFF;
 
 constexpr std::string_view kExifName{"Exif\0\0", 6};
-constexpr std::string_view kXmpNames[] = {
-    {"http://ns.adobe.com/xap/1.0/\0", 29},
-    {"http://ns.adobe.com/xmp/extension/\0", 35},
-};
+constexpr std::string_view kXmpName{"http://ns.adobe.com/xap/1.0/\0", 29};
+constexpr std::string_view kXmpExtensionName{"http://ns.adobe.com/xmp/extension/\0", 35};
+constexpr std::string_view kXmpNames[] = {kXmpName, kXmpExtensionName};
+// An extension segment's name is followed by the packet's checksum (32
+// characters), its whole length and this chunk's offset (4 bytes each).
+constexpr std::size_t kXmpExtensionHeader = kXmpExtensionName.size() + 32 + 4 + 4;
 
 bool startsWith(const jpeg_marker_struct& marker, std::string_view name) {
     return marker.data_length >= name.size() &&
            std::memcmp(marker.data, name.data(), name.size()) == 0;
+}
+
+bool startsWith(const std::vector<std::uint8_t>& bytes, std::string_view name) {
+    return bytes.size() >= name.size() && std::memcmp(bytes.data(), name.data(), name.size()) == 0;
+}
+
+// The XMP segments for pixels that were turned upright, so that none of them
+// tells a viewer to turn the pixels again. A main packet gets orientation 1,
+// or is left out when that cannot be done safely. The extension chunks of a
+// packet too large for one segment cannot be changed (a checksum of the whole
+// is recorded in the main packet), so they are left out if they mention an
+// orientation at all.
+std::vector<std::vector<std::uint8_t>> xmpForTurnedPixels(
+    const std::vector<std::vector<std::uint8_t>>& segments) {
+    std::string extensions;
+    for (const auto& s : segments) {
+        if (startsWith(s, kXmpExtensionName)) {
+            extensions.append(
+                s.begin() + static_cast<std::ptrdiff_t>(std::min(s.size(), kXmpExtensionHeader)),
+                s.end());
+        }
+    }
+    const bool keepExtensions = extensions.find("Orientation") == std::string::npos;
+    std::vector<std::vector<std::uint8_t>> out;
+    for (const auto& s : segments) {
+        if (!startsWith(s, kXmpName)) {
+            if (keepExtensions) {
+                out.push_back(s);
+            }
+            continue;
+        }
+        const std::string_view packet(reinterpret_cast<const char*>(s.data()) + kXmpName.size(),
+                                      s.size() - kXmpName.size());
+        if (std::optional<std::string> upright = xmpForUprightPixels(packet)) {
+            std::vector<std::uint8_t> segment(s.begin(), s.begin() + kXmpName.size());
+            segment.insert(segment.end(), upright->begin(), upright->end());
+            out.push_back(std::move(segment));
+        }
+    }
+    return out;
 }
 
 std::vector<std::uint8_t> bytesOf(const jpeg_marker_struct& marker) {
@@ -85,7 +130,7 @@ JpegMetadata metadataForPicture(const JpegMetadata& source, int width, int heigh
     if (describesRgb(source.icc)) {
         out.icc = source.icc;
     }
-    out.xmp = source.xmp;
+    out.xmp = source.turned ? xmpForTurnedPixels(source.xmp) : source.xmp;
     out.comments = source.comments;
     return out;
 }
