@@ -19,6 +19,18 @@ namespace {
 
 const QString kKeyPath = QStringLiteral("Software\\Vornholt\\Pictavo2");
 
+// The photo options have a group of their own between the original options
+// (whose bevel ends at 145) and the button row; the button row and the
+// dialog's bottom edge move down by the group's height and its gap, and
+// everything above stays where it was.
+constexpr int kOriginalHeight = 192;
+constexpr int kOriginalButtonsTop = 160;
+constexpr int kGap = 8;
+constexpr int kPhotosTop = 145 + kGap;
+constexpr int kPhotosHeight = 57;
+constexpr int kAddedHeight = kGap + kPhotosHeight;
+constexpr int kButtonsTop = kOriginalButtonsTop + kAddedHeight;
+
 QFont verdana(int points) {
     QFont font(QStringLiteral("Verdana"));
     font.setPointSize(points);
@@ -53,7 +65,7 @@ QCheckBox* checkBox(QWidget* parent, const char* name, const QString& text, int 
 }
 
 QPushButton* flatButton(QWidget* parent, const char* name, const QString& text, int left) {
-    auto* button = place(new QPushButton(text, parent), name, left, 160, 73, 25);
+    auto* button = place(new QPushButton(text, parent), name, left, kButtonsTop, 73, 25);
     button->setFlat(true);
     button->setAutoDefault(false);
     button->setFont(verdana(10));
@@ -66,8 +78,7 @@ TfrmOptionsDialog::TfrmOptionsDialog(TfrmImage* image, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::MSWindowsFixedSizeDialogHint),
       m_image(image) {
-    // The photo options group adds its height below the original 440 x 192.
-    setFixedSize(440, 257);
+    setFixedSize(440, kOriginalHeight + kAddedHeight);
     move(389, 239);
     QPalette colours = palette();
     colours.setColor(QPalette::Window, Qt::white);
@@ -102,13 +113,15 @@ TfrmOptionsDialog::TfrmOptionsDialog(TfrmImage* image, QWidget* parent)
     m_btnApply = flatButton(this, "m_btnApply", QStringLiteral("Apply"), 143);
     m_btnCancel = flatButton(this, "m_btnCancel", QStringLiteral("Cancel"), 224);
     m_lblDialogCaption = place(new CaptionLabel(QStringLiteral("Pictavo Options"), this),
-                               "m_lblDialogCaption", 32, 168, 118, 13);
+                               "m_lblDialogCaption", 32, kButtonsTop + 8, 118, 13);
     m_lblDialogCaption->hide();
-    m_BevelPhotos = place(new QFrame(this), "m_BevelPhotos", 8, 192, 425, 57);
+    m_BevelPhotos = place(new QFrame(this), "m_BevelPhotos", 8, kPhotosTop, 425, kPhotosHeight);
     m_BevelPhotos->setFrameStyle(QFrame::Panel | QFrame::Raised);
-    m_chbAutoRotate = checkBox(this, "m_chbAutoRotate", QStringLiteral("Turn photos upright"), 200);
-    m_chbKeepMetadata = checkBox(this, "m_chbKeepMetadata",
-                                 QStringLiteral("Keep date, camera data and colour profile"), 224);
+    m_chbAutoRotate =
+        checkBox(this, "m_chbAutoRotate", QStringLiteral("Turn photos upright"), kPhotosTop + 8);
+    m_chbKeepMetadata =
+        checkBox(this, "m_chbKeepMetadata",
+                 QStringLiteral("Keep date, camera data and colour profile"), kPhotosTop + 32);
     m_BevelPhotos->lower();
     m_Bevel->lower();
     // Tab reaches the photo options before the buttons, as it reads.

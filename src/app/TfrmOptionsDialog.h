@@ -47,7 +47,8 @@ public:
     QPushButton* m_btnApply;
     QPushButton* m_btnCancel;
     QLabel* m_lblDialogCaption;
-    // Photo options, in their own group below the dialog's original layout.
+    // Photo options, in their own group below the original options and above
+    // the buttons.
     QCheckBox* m_chbAutoRotate;
     QCheckBox* m_chbKeepMetadata;
 

@@ -2,11 +2,13 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QFrame>
 #include <QLabel>
 #include <QLocale>
 #include <QPushButton>
 #include <QTest>
 
+#include <initializer_list>
 #include <stdexcept>
 
 #include "app/QualitySlider.h"
@@ -63,7 +65,7 @@ private slots:
     void titleAndTextsComeFromLanguage();
     void ratioEditInputRules();
     void qualitySliderSteps();
-    void photoOptionsBelowTheRestStoredAndPushed();
+    void photoOptionsAboveTheButtonsStoredAndPushed();
 };
 
 void TfrmOptionsDialogTest::init() {
@@ -293,7 +295,7 @@ void TfrmOptionsDialogTest::qualitySliderSteps() {
     QCOMPARE(slider->value(), 54);
 }
 
-void TfrmOptionsDialogTest::photoOptionsBelowTheRestStoredAndPushed() {
+void TfrmOptionsDialogTest::photoOptionsAboveTheButtonsStoredAndPushed() {
     storeOptions(QStringLiteral("\"m_chbAutoRotate_Caption\"=\"Fotos aufrichten\"\n"),
                  RegRoot::LocalMachine, QStringLiteral("Language"));
     {
@@ -302,14 +304,34 @@ void TfrmOptionsDialogTest::photoOptionsBelowTheRestStoredAndPushed() {
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
         QCOMPARE(dialog.m_chbAutoRotate->text(), QStringLiteral("Fotos aufrichten"));
-        // The original layout is untouched: the new group lies below all of it.
+        // The photo options come after the other options and before the
+        // buttons.
         const QRect group =
             dialog.m_chbAutoRotate->geometry() | dialog.m_chbKeepMetadata->geometry();
-        QVERIFY(dialog.rect().contains(group));
-        for (const QWidget* w : dialog.findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
-            if (!w->objectName().contains(QStringLiteral("Photos")) &&
-                w != dialog.m_chbAutoRotate && w != dialog.m_chbKeepMetadata) {
-                QVERIFY2(w->geometry().bottom() < group.top(), qPrintable(w->objectName()));
+        for (const QWidget* w : std::initializer_list<const QWidget*>{
+                 dialog.m_edRatio, dialog.m_btnRecurseDirs, dialog.m_nCompressionQ,
+                 dialog.m_lblBestCompression, dialog.m_chbOverwriteConfirm}) {
+            QVERIFY2(w->geometry().bottom() < group.top(), qPrintable(w->objectName()));
+        }
+        QVERIFY(group.bottom() < dialog.m_btnApply->geometry().top());
+        QVERIFY(group.bottom() < dialog.m_btnCancel->geometry().top());
+        // No control covers another, and all lie inside the dialog; the
+        // bevels hold controls and only must not cover each other.
+        const QList<QWidget*> shown = dialog.findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+        auto isBevel = [](const QWidget* w) {
+            return w->metaObject() == &QFrame::staticMetaObject;
+        };
+        for (qsizetype i = 0; i < shown.size(); ++i) {
+            if (!shown[i]->isVisible()) {
+                continue;
+            }
+            QVERIFY2(dialog.rect().contains(shown[i]->geometry()),
+                     qPrintable(shown[i]->objectName()));
+            for (qsizetype j = i + 1; j < shown.size(); ++j) {
+                if (shown[j]->isVisible() && isBevel(shown[i]) == isBevel(shown[j])) {
+                    QVERIFY2(!shown[i]->geometry().intersects(shown[j]->geometry()),
+                             qPrintable(shown[i]->objectName() + u' ' + shown[j]->objectName()));
+                }
             }
         }
         dialog.m_chbAutoRotate->setChecked(true);
