@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QGuiApplication>
+#include <QKeySequence>
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
@@ -294,6 +295,23 @@ bool TfrmToolBar::applyRedEyeEnabled() const {
 
 void TfrmToolBar::clickApplyRedEye() {
     m_btnApplyRedEye->click();  // nothing while it is disabled
+}
+
+bool TfrmToolBar::triggerAccessKey(int key, int latinKey) {
+    // The captions come from the Language texts, so any letter may be one.
+    for (QAbstractButton* button : {static_cast<QAbstractButton*>(m_btnApplyRedEye),
+                                    static_cast<QAbstractButton*>(m_btnAntiAlias)}) {
+        const QKeySequence access = QKeySequence::mnemonic(button->text());
+        if (access.isEmpty() || !button->isEnabled()) {
+            continue;
+        }
+        const int letter = access[0].key();
+        if (letter == key || letter == latinKey) {
+            button->click();
+            return true;
+        }
+    }
+    return false;
 }
 
 void TfrmToolBar::CancelRedEyeSelection() {

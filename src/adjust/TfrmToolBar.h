@@ -47,6 +47,7 @@ public:
     void clickApplyRedEye() override;
     void CancelRedEyeSelection() override;
     void SetRedEyeSelection(const pictavo::Rect& clientRect) override;
+    bool triggerAccessKey(int key, int latinKey) override;
 
     void EnableEffectControls(bool enabled);
 

@@ -48,4 +48,11 @@ public:
     virtual void clickApplyRedEye() = 0;
     virtual void CancelRedEyeSelection() = 0;
     virtual void SetRedEyeSelection(const pictavo::Rect& clientRect) = 0;
+
+    // Alt with a key while the toolbar is up: the toolbar never has the
+    // keyboard, so the crop window passes the key on. Clicks the enabled
+    // control whose caption gives it that access key, `key` as the layout
+    // has it or `latinKey` as the physical key's Latin letter; false when
+    // none does.
+    virtual bool triggerAccessKey(int key, int latinKey) = 0;
 };

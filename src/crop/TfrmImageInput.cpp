@@ -45,7 +45,13 @@ void TfrmImage::keyReleaseEvent(QKeyEvent* event) {
         event->ignore();
         return;
     }
-    FormKeyUp(commandKey(*event));
+    const int key = commandKey(*event);
+    // Alt with a letter is the toolbar's access key when it has one.
+    if ((event->modifiers() & Qt::AltModifier) && m_bWaiting && m_toolBar && m_toolBar->isShown() &&
+        m_toolBar->triggerAccessKey(event->key(), key)) {
+        return;
+    }
+    FormKeyUp(key);
 }
 
 int TfrmImage::commandKey(const QKeyEvent& event) const {

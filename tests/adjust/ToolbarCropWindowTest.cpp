@@ -4,6 +4,7 @@
 
 #include <QCheckBox>
 #include <QLabel>
+#include <QPushButton>
 #include <QTest>
 
 #include <memory>
@@ -56,6 +57,7 @@ private slots:
 
     void backToNeutralIsStillModifiedAndReEncoded();
     void nextPictureStartsUnmodified();
+    void translatedCaptionsKeepTheirAccessKeys();
 
 private:
     void stepSlider(const char* name, int from, Qt::Key key);
@@ -134,6 +136,33 @@ void ToolbarCropWindowTest::nextPictureStartsUnmodified() {
     QCOMPARE(m_toolBar->findChild<EffectSlider*>(QStringLiteral("m_slBrightness"))->value(), 0);
     shiftClick();
     QVERIFY(readBytes(m_dest) == readBytes(m_source));
+}
+
+void ToolbarCropWindowTest::translatedCaptionsKeepTheirAccessKeys() {
+    auto* antialias = m_toolBar->findChild<QCheckBox*>();
+    antialias->setText(QStringLiteral("&Gl\u00e4tten"));
+    m_toolBar->findChild<QPushButton*>()->setText(QStringLiteral("Anwen&den"));
+    // As on a desktop: the crop window keeps the keyboard, the toolbar never
+    // becomes active, so its own access keys would never fire.
+    m_window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+
+    // Apply's access key applies a selection; the smoothing is disabled in
+    // red-eye mode and its key does nothing there.
+    QTest::keyClick(m_window.get(), Qt::Key_S);
+    const QPoint at = m_window->GetImagePos() + QPoint(20, 20);
+    m_toolBar->SetRedEyeSelection({at.x(), at.y(), at.x() + 30, at.y() + 30});
+    QVERIFY(!light()->isVisible());
+    QVERIFY(m_toolBar->applyRedEyeEnabled());
+    QTest::keyClick(m_window.get(), Qt::Key_G, Qt::AltModifier);
+    QVERIFY(!antialias->isChecked());
+    QTest::keyClick(m_window.get(), Qt::Key_D, Qt::AltModifier);
+    QVERIFY(light()->isVisible());
+
+    QTest::keyClick(m_window.get(), Qt::Key_Escape);
+    QVERIFY(m_window->isVisible());
+    QTest::keyClick(m_window.get(), Qt::Key_G, Qt::AltModifier);
+    QVERIFY(antialias->isChecked());
 }
 
 PICTAVO_QTEST_MAIN(ToolbarCropWindowTest)
