@@ -1,5 +1,7 @@
 #include "adjust/SaturateRowWide.h"
 
+#include "core/WideVectors.h"
+
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
 #include <immintrin.h>
 #define PICTAVO_HAVE_WIDE_SATURATION 1
@@ -90,17 +92,10 @@ __attribute__((target("avx512f,avx512bw,avx512vl"))) int saturateWide(const std:
 
 #pragma GCC diagnostic pop
 
-bool haveWideSaturation() {
-    static const bool have = __builtin_cpu_supports("avx512f") &&
-                             __builtin_cpu_supports("avx512bw") &&
-                             __builtin_cpu_supports("avx512vl");
-    return have;
-}
-
 }  // namespace
 
 int SaturateRowWide(const std::uint8_t* in, std::uint8_t* out, int width, int amount) {
-    if (amount < 0 || amount > 255 || !haveWideSaturation()) {
+    if (amount < 0 || amount > 255 || !haveWideVectors()) {
         return 0;
     }
     return saturateWide(in, out, width, amount);

@@ -1,5 +1,7 @@
 #include "core/ByteTable.h"
 
+#include "core/WideVectors.h"
+
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
 #include <immintrin.h>
 #define PICTAVO_HAVE_VBMI_PATH 1
@@ -38,12 +40,6 @@ __attribute__((target("avx512f,avx512bw,avx512vbmi"))) void mapBytesVbmi(const s
     mapBytesPlain(in + i, out + i, count - i, table);
 }
 
-bool haveVbmi() {
-    static const bool have = __builtin_cpu_supports("avx512f") &&
-                             __builtin_cpu_supports("avx512bw") &&
-                             __builtin_cpu_supports("avx512vbmi");
-    return have;
-}
 #endif
 
 }  // namespace
@@ -51,7 +47,7 @@ bool haveVbmi() {
 void MapBytes(const std::uint8_t* in, std::uint8_t* out, std::size_t count,
               const ByteTable& table) {
 #ifdef PICTAVO_HAVE_VBMI_PATH
-    if (haveVbmi()) {
+    if (haveWideByteLookup()) {
         mapBytesVbmi(in, out, count, table);
         return;
     }

@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "core/RowBands.h"
+#include "core/WideVectors.h"
 
 namespace pictavo {
 
@@ -79,19 +80,13 @@ __attribute__((target("avx512f,avx512bw,avx512vl"))) void halveRowWide(const std
 
 #pragma GCC diagnostic pop
 
-bool haveWideHalving() {
-    static const bool have = __builtin_cpu_supports("avx512f") &&
-                             __builtin_cpu_supports("avx512bw") &&
-                             __builtin_cpu_supports("avx512vl");
-    return have;
-}
 #endif
 
 // Halves a row of pixel pairs, fast where the processor allows.
 void halvePairs(const std::uint8_t* a, const std::uint8_t* b, std::uint8_t* out, int width,
                 int sourceBytes) {
 #ifdef PICTAVO_HAVE_WIDE_HALVING
-    if (haveWideHalving()) {
+    if (haveWideVectors()) {
         halveRowWide(a, b, out, width, sourceBytes);
         return;
     }

@@ -8,7 +8,6 @@
 #include <QDir>
 #include <QLineEdit>
 #include <QTest>
-#include <QTimer>
 
 #include <functional>
 #include <map>
@@ -25,9 +24,9 @@
 #include "settings/SettingsStore.h"
 #include "support/ExternalTools.h"
 #include "support/JpegFixtures.h"
-#include "support/ModalAnswerer.h"
 #include "support/QtTestMain.h"
 #include "support/RecordingCropLink.h"
+#include "support/ScriptedRun.h"
 #include "support/TempDir.h"
 
 using pictavo::Picture;
@@ -138,25 +137,7 @@ void AdjustEndToEndTest::adjustRedEyeAndUncutThroughTheRealToolbar() {
         },
     };
 
-    qsizetype answered = 0;
-    QTimer user;
-    user.setInterval(10);
-    connect(&user, &QTimer::timeout, this, [&] {
-        if (!image.isVisible() || QApplication::activeModalWidget() ||
-            link.loaded.size() == answered || image.m_nState != 0) {
-            return;
-        }
-        answered = link.loaded.size();
-        if (answered <= actions.size())
-            actions[answered - 1]();
-    });
-    user.start();
-    ModalAnswerer unexpected;
-    QTest::mouseClick(window.findChild<QWidget*>(QStringLiteral("m_lblStart")), Qt::LeftButton,
-                      Qt::NoModifier, QPoint(3, 3));
-    user.stop();
-
-    QVERIFY(unexpected.seen().isEmpty());
+    QVERIFY(pictavo::test::playRun(window, image, link, actions));
     QVERIFY(toolbarFollowedShift);
     QCOMPARE(link.loaded, files);
     QCOMPARE(window.statusText(1), QStringLiteral("3 images processed, 2 images cropped."));

@@ -9,7 +9,6 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QTest>
-#include <QTimer>
 
 #include <algorithm>
 #include <cstdlib>
@@ -25,9 +24,9 @@
 #include "settings/SettingsStore.h"
 #include "support/ExternalTools.h"
 #include "support/JpegFixtures.h"
-#include "support/ModalAnswerer.h"
 #include "support/QtTestMain.h"
 #include "support/RecordingCropLink.h"
+#include "support/ScriptedRun.h"
 #include "support/TempDir.h"
 
 using pictavo::Rect;
@@ -120,27 +119,8 @@ void EndToEndRunTest::cropUncutSkipAndBackOverRealPhotographs() {
     // 1 cut, 2 uncut, 3 skipped, 4 back to 3, 3 cut, 4 skipped.
     const QList<Action> actions{cut, uncut, skip, back, cut, space};
 
-    qsizetype answered = 0;
-    QTimer user;
-    user.setInterval(10);
-    connect(&user, &QTimer::timeout, this, [&] {
-        if (!image.isVisible() || QApplication::activeModalWidget() ||
-            link.loaded.size() == answered || image.m_nState != 0) {
-            return;
-        }
-        answered = link.loaded.size();
-        if (answered <= actions.size())
-            actions[answered - 1]();
-        else
-            QTest::keyClick(&image, Qt::Key_Escape);
-    });
-    user.start();
-    ModalAnswerer unexpected;
-    QTest::mouseClick(window.findChild<QWidget*>(QStringLiteral("m_lblStart")), Qt::LeftButton,
-                      Qt::NoModifier, QPoint(3, 3));
-    user.stop();
-
-    QVERIFY(unexpected.seen().isEmpty());
+    QVERIFY(pictavo::test::playRun(window, image, link, actions,
+                                   [&] { QTest::keyClick(&image, Qt::Key_Escape); }));
     QCOMPARE(link.loaded,
              QStringList({files[0], files[1], files[2], files[3], files[2], files[3]}));
     // Every picture but the first was named ahead of time.

@@ -1,0 +1,31 @@
+#include "core/WideVectors.h"
+
+namespace pictavo {
+
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+
+bool haveWideVectors() {
+    static const bool have = __builtin_cpu_supports("avx512f") &&
+                             __builtin_cpu_supports("avx512bw") &&
+                             __builtin_cpu_supports("avx512vl");
+    return have;
+}
+
+bool haveWideByteLookup() {
+    static const bool have = haveWideVectors() && __builtin_cpu_supports("avx512vbmi");
+    return have;
+}
+
+#else
+
+bool haveWideVectors() {
+    return false;
+}
+
+bool haveWideByteLookup() {
+    return false;
+}
+
+#endif
+
+}  // namespace pictavo
