@@ -35,6 +35,18 @@ struct Loaded {
     RegDocument doc;
 };
 
+// The rename that put a new file in place lasts through a crash only once
+// its folder is on disk. The file itself is already whole either way, so a
+// failure here changes nothing for the caller.
+void syncFolderOf(const QString& path) {
+    const int fd = ::open(QFile::encodeName(QFileInfo(path).absolutePath()).constData(),
+                          O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
 // Only a regular file is ours to read. The path is opened without blocking,
 // so a FIFO or a device there cannot hold up the program, and anything that
 // is not a regular file reads as damaged and is never replaced: something
@@ -239,7 +251,15 @@ void SettingsStore::close() {
     std::vector<std::function<void(RegDocument&)>> operations = std::move(m_operations);
     m_operations.clear();
 
-    QLockFile lock(m_filePath + QStringLiteral(".lock"));
+    const QString lockPath = m_filePath + QStringLiteral(".lock");
+    // Anything but a regular file at the lock's path is not a lock of ours,
+    // and reading a FIFO there to see who holds it would wait for good.
+    struct stat lockStat {};
+    if (::lstat(QFile::encodeName(lockPath).constData(), &lockStat) == 0 &&
+        !S_ISREG(lockStat.st_mode)) {
+        failCreate();
+    }
+    QLockFile lock(lockPath);
     if (!lock.tryLock(kLockTimeoutMs)) {
         if (lock.error() == QLockFile::PermissionError) {
             failCreate();
@@ -269,6 +289,7 @@ void SettingsStore::close() {
     if (file.write(out) != out.size() || !file.commit()) {
         failSet();
     }
+    syncFolderOf(m_filePath);
     m_doc = std::move(fresh.doc);
 }
 

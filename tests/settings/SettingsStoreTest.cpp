@@ -338,6 +338,27 @@ TEST_F(SettingsStoreTest, OnlyRegularFilesAreOpened) {
     }
 }
 
+TEST_F(SettingsStoreTest, SomethingElseAtTheLockPathIsNoLock) {
+    const QString lock = file + QStringLiteral(".lock");
+    QDir().mkpath(QFileInfo(file).absolutePath());
+    ASSERT_EQ(::mkfifo(QFile::encodeName(lock), 0600), 0);
+    auto saved = std::async(std::launch::async, [this] {
+        SettingsStore store(file, RegRoot::CurrentUser, kPath, RW);
+        return errorOf([&] {
+            store.writeString(QStringLiteral("Options"), QStringLiteral("A"), {});
+            store.close();
+        });
+    });
+    if (saved.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
+        ADD_FAILURE() << "saving blocked";
+        ::close(::open(QFile::encodeName(lock), O_WRONLY | O_NONBLOCK));
+    }
+    EXPECT_EQ(saved.get(), "Failed to create key Options");
+    struct stat st {};
+    EXPECT_TRUE(::lstat(QFile::encodeName(lock), &st) == 0 && S_ISFIFO(st.st_mode));
+    EXPECT_FALSE(QFileInfo::exists(file));
+}
+
 TEST_F(SettingsStoreTest, UnreadableFileIsNeverReplaced) {
     QDir().mkpath(file);  // a folder where the file should be: exists, cannot be read
     SettingsStore store(file, RegRoot::CurrentUser, kPath, RW);
