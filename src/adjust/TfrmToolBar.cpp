@@ -214,7 +214,10 @@ void TfrmToolBar::UpdateColourKey() {
 
 void TfrmToolBar::SetSourceBitmap(const pictavo::Picture& picture) {
     m_bmpOriginal = picture;
-    m_spare = {};
+    // The last picture's result is let go by the crop window with the last
+    // picture: the first change of this one writes into it. Anything older
+    // goes.
+    m_spare = std::exchange(m_bmpResult, picture);
 }
 
 void TfrmToolBar::m_EffectChanged() {

@@ -89,6 +89,7 @@ private slots:
 
     void rebuildsFromTheUntouchedCopyInTheFixedOrder();
     void saturationRunsOnlyOffItsNeutralValue();
+    void theNextPicturesFirstChangeReusesTheLastResult();
     void resetRebuildsOnceOnlyWhenAntialiasWasChecked();
     void redEyeModeDisablesTheAdjustmentsAndApplyCorrectsTheSelection();
     void textsComeFromLanguageAtEveryShowAndGoBackAtTheEnd();
@@ -173,6 +174,23 @@ void TfrmToolBarTest::saturationRunsOnlyOffItsNeutralValue() {
     QTest::keyClick(slider("m_slBrightness"), Qt::Key_Left);
     QCOMPARE(pixel(m_toolBar->result(), 1, 1), (Bgr{11, 101, 199}));
     QCOMPARE(pixel(original, 1, 1), (Bgr{10, 100, 200}));
+}
+
+void TfrmToolBarTest::theNextPicturesFirstChangeReusesTheLastResult() {
+    m_toolBar->SetSourceBitmap(filled(4, 4, {100, 100, 100}));
+    slider("m_slBrightness")->setValue(45);
+    QTest::keyClick(slider("m_slBrightness"), Qt::Key_Right);
+    const std::uint8_t* const raster = m_toolBar->result().scanLine(0);
+
+    // Until a control changes, the result is the new picture as it is; the
+    // first change writes into the raster the crop window has let go of.
+    const Picture next = filled(4, 4, {10, 20, 30});
+    m_toolBar->SetSourceBitmap(next);
+    QVERIFY(sharesPixels(m_toolBar->result(), next));
+    QTest::keyClick(slider("m_slBrightness"), Qt::Key_Right);
+    QCOMPARE(m_toolBar->result().scanLine(0), raster);
+    QCOMPARE(pixel(m_toolBar->result(), 1, 1), (Bgr{62, 70, 78}));
+    QCOMPARE(pixel(next, 1, 1), (Bgr{10, 20, 30}));
 }
 
 void TfrmToolBarTest::resetRebuildsOnceOnlyWhenAntialiasWasChecked() {
