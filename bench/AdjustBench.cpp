@@ -108,6 +108,10 @@ void BM_SliderChangeUntilPainted(benchmark::State& state) {
         up = !up;
         state.SetIterationTime(seconds);
         times.push_back(seconds);
+        // A user looks at a change before making the next one.
+        state.PauseTiming();
+        idle(150);
+        state.ResumeTiming();
     }
     state.counters["first_ms"] = times.at(0) * 1e3;
     state.counters["second_ms"] = times.at(1) * 1e3;

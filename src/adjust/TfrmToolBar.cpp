@@ -218,6 +218,31 @@ void TfrmToolBar::SetSourceBitmap(const pictavo::Picture& picture) {
     // picture: the first change of this one writes into it. Anything older
     // goes.
     m_spare = std::exchange(m_bmpResult, picture);
+    m_ahead.drop();
+}
+
+namespace {
+bool sharesRaster(const pictavo::Picture& a, const pictavo::Picture& b) {
+    return !a.isNull() && a.width() == b.width() && a.height() == b.height() &&
+           a.scanLine(0) == b.scanLine(0);
+}
+
+bool canTake(const pictavo::Picture& raster, const pictavo::Picture& like) {
+    return raster.isDetached() && raster.width() == like.width() &&
+           raster.height() == like.height();
+}
+}  // namespace
+
+void TfrmToolBar::PrepareSpare() {
+    if (!canTake(m_spare, m_bmpOriginal)) {
+        m_spare = m_ahead.take(m_bmpOriginal.width(), m_bmpOriginal.height());
+    }
+}
+
+void TfrmToolBar::MakeSpareAhead() {
+    if (!canTake(m_spare, m_bmpOriginal)) {
+        m_ahead.prepare(m_bmpOriginal.width(), m_bmpOriginal.height());
+    }
 }
 
 void TfrmToolBar::m_EffectChanged() {
@@ -238,6 +263,7 @@ void TfrmToolBar::Rebuild() {
     if (neutral && !smooth) {
         result = m_bmpOriginal;
     } else {
+        PrepareSpare();
         result = std::move(m_spare);
         m_Effects.Bitmap = &result;
         // Brightness, contrast and saturation in this order, in one pass.
@@ -246,11 +272,17 @@ void TfrmToolBar::Rebuild() {
             m_Effects.AntiAlias();
         }
     }
-    m_spare = std::exchange(m_bmpResult, std::move(result));
+    pictavo::Picture previous = std::exchange(m_bmpResult, std::move(result));
+    // A neutral result is the untouched copy itself, no raster to write into.
+    if (!sharesRaster(previous, m_bmpOriginal)) {
+        m_spare = std::move(previous);
+    }
     m_Effects.Bitmap = &m_bmpResult;
     if (OnEffectChange) {
         OnEffectChange(this);
     }
+    // The crop window has let go of the result before this one by now.
+    MakeSpareAhead();
 }
 
 void TfrmToolBar::ResetEffects() {
@@ -336,6 +368,7 @@ void TfrmToolBar::m_btnApplyRedEyeClick() {
     // start from it and cannot undo it. While the crop window still shows
     // that copy, it is corrected in a copy of its own.
     if (!m_bmpOriginal.isDetached()) {
+        PrepareSpare();
         pictavo::Picture corrected = std::move(m_spare);
         pictavo::CopyPixels(m_bmpOriginal, corrected);
         m_spare = std::exchange(m_bmpOriginal, std::move(corrected));

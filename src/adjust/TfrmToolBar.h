@@ -12,6 +12,7 @@
 
 #include "adjust/TProEffectImage.h"
 #include "core/Picture.h"
+#include "core/RasterAhead.h"
 #include "core/Rect.h"
 #include "crop/AdjustmentToolbar.h"
 
@@ -65,6 +66,10 @@ private:
     void m_EffectChanged();
     // The adjusted picture from the untouched copy, handed to the crop window.
     void Rebuild();
+    // m_spare can take the next result, from a raster made ahead if need be.
+    void PrepareSpare();
+    // Has a raster made ahead if the next result will need one.
+    void MakeSpareAhead();
     void m_btnRedEyeClick();
     void m_btnApplyRedEyeClick();
     // Pixels of exactly aqua are see-through.
@@ -79,6 +84,9 @@ private:
     // adjusted: once the crop window has let go of it, the next rebuild
     // writes into its raster instead of a fresh one.
     pictavo::Picture m_spare;
+    // When there is no such result to write into, the next one is made
+    // ahead while the user looks at this one.
+    pictavo::RasterAhead m_ahead;
     EffectChangeHandler OnEffectChange;
     pictavo::Rect m_rcRedEye;
 
