@@ -6,6 +6,7 @@
 #include <QFile>
 
 #include <functional>
+#include <span>
 
 #include "ElfFixture.h"
 #include "app/VersionRecord.h"
@@ -45,6 +46,27 @@ protected:
 TEST(OurProgram, CarriesItsVersionInItsOwnFile) {
     EXPECT_EQ(TVersionInfo(QStringLiteral(PICTAVO_EXECUTABLE)).FileVersionText(),
               QStringLiteral("2.0.1.0"));
+}
+
+// Every input the version fuzzer was seeded with or found stays handled,
+// read as it reads them: as a file that may carry the record, and as a
+// record on its own. The two seeds carry the program's record.
+TEST(VersionCorpus, EveryFileReadsAsTheFuzzerReadsIt) {
+    int versions = 0;
+    for (const QString& name :
+         QDir(QStringLiteral(PICTAVO_VERSION_CORPUS)).entryList(QDir::Files)) {
+        const QString path = QStringLiteral(PICTAVO_VERSION_CORPUS "/") + name;
+        versions += TVersionInfo(path).FileVersionText().isEmpty() ? 0 : 1;
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << name.toStdString();
+        const QByteArray data = file.readAll();
+        const std::span<const std::uint8_t> bytes(
+            reinterpret_cast<const std::uint8_t*>(data.data()),
+            static_cast<std::size_t>(data.size()));
+        const std::uint32_t size = VersionRecord::RecordSize(bytes);
+        versions += VersionRecord::FileVersionText(bytes.first(size), size != 0).empty() ? 0 : 1;
+    }
+    EXPECT_GE(versions, 2);
 }
 
 TEST_F(VersionInfoFiles, ReadsTheRecordFromEitherClassAndByteOrder) {
