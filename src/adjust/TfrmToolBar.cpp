@@ -221,26 +221,14 @@ void TfrmToolBar::SetSourceBitmap(const pictavo::Picture& picture) {
     m_ahead.drop();
 }
 
-namespace {
-bool sharesRaster(const pictavo::Picture& a, const pictavo::Picture& b) {
-    return !a.isNull() && a.width() == b.width() && a.height() == b.height() &&
-           a.scanLine(0) == b.scanLine(0);
-}
-
-bool canTake(const pictavo::Picture& raster, const pictavo::Picture& like) {
-    return raster.isDetached() && raster.width() == like.width() &&
-           raster.height() == like.height();
-}
-}  // namespace
-
 void TfrmToolBar::PrepareSpare() {
-    if (!canTake(m_spare, m_bmpOriginal)) {
+    if (!m_spare.isWritableAs(m_bmpOriginal.width(), m_bmpOriginal.height())) {
         m_spare = m_ahead.take(m_bmpOriginal.width(), m_bmpOriginal.height());
     }
 }
 
 void TfrmToolBar::MakeSpareAhead() {
-    if (!canTake(m_spare, m_bmpOriginal)) {
+    if (!m_spare.isWritableAs(m_bmpOriginal.width(), m_bmpOriginal.height())) {
         m_ahead.prepare(m_bmpOriginal.width(), m_bmpOriginal.height());
     }
 }
@@ -274,7 +262,7 @@ void TfrmToolBar::Rebuild() {
     }
     pictavo::Picture previous = std::exchange(m_bmpResult, std::move(result));
     // A neutral result is the untouched copy itself, no raster to write into.
-    if (!sharesRaster(previous, m_bmpOriginal)) {
+    if (!previous.sharesRasterWith(m_bmpOriginal)) {
         m_spare = std::move(previous);
     }
     m_Effects.Bitmap = &m_bmpResult;

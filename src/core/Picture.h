@@ -52,6 +52,26 @@ public:
 
     // Whether no other picture shares this one's raster.
     bool isDetached() const { return !m_raster || m_raster->ref.loadAcquire() == 1; }
+    // Whether this and `other` show the very same raster (a copy not yet
+    // written): they are then the same picture.
+    bool sharesRasterWith(const Picture& other) const {
+        return !isNull() && m_bits == other.m_bits && m_width == other.m_width &&
+               m_height == other.m_height;
+    }
+    // Whether the picture is width x height with a raster nobody else
+    // shares, so it can be written over as it is.
+    bool isWritableAs(int width, int height) const {
+        return isDetached() && m_width == width && m_height == height;
+    }
+    // Makes the picture width x height with a raster of its own: the one it
+    // has when isWritableAs, otherwise a new, uninitialised one. A raster
+    // written again costs no page faults; a fresh one of a photograph's size
+    // costs about as much as a pass over it.
+    void reuseAs(int width, int height) {
+        if (!isWritableAs(width, height)) {
+            *this = Picture(width, height);
+        }
+    }
     // Gives the picture a raster of its own (a copy) if it shares one.
     void detach() {
         if (!isDetached()) {

@@ -46,17 +46,13 @@ void TransformRows(Picture& picture, RowWork rowWork) {
 }
 
 // Runs rowWork(in, out) over every row of `source` in row bands, `out` being
-// the same row of `into`. `into` keeps its raster when it has the source's
-// size and shares it with nobody (a raster written again costs no page
-// faults, a fresh one of a photograph's size about as much as the work);
-// otherwise it gets a new one. `into` must be another object than `source`.
+// the same row of `into`, which is first made the source's size with
+// Picture::reuseAs. `into` must be another object than `source`.
 template <typename RowWork>
 void TransformRowsInto(const Picture& source, Picture& into, RowWork rowWork) {
     const int width = source.width();
     const int height = source.height();
-    if (!into.isDetached() || into.width() != width || into.height() != height) {
-        into = Picture(width, height);
-    }
+    into.reuseAs(width, height);
     if (source.isNull()) {
         return;
     }

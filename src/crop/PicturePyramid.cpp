@@ -110,9 +110,7 @@ void halveInto(const Picture& source, Picture& into) {
     }
     const int w = std::max(1, source.width() / 2);
     const int h = std::max(1, source.height() / 2);
-    if (!into.isDetached() || into.width() != w || into.height() != h) {
-        into = Picture(w, h);
-    }
+    into.reuseAs(w, h);
     // A source one pixel high pairs that row with itself, and one pixel wide
     // that column.
     const bool pairRows = source.height() > 1;

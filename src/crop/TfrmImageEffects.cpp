@@ -12,17 +12,6 @@
 #include "crop/TfrmImage.h"
 #include "ui/ScreenOf.h"
 
-namespace {
-
-// Pictures share their pixels until one of them is written; two that share
-// them are the same picture.
-bool samePixels(const pictavo::Picture& a, const pictavo::Picture& b) {
-    return a.width() == b.width() && a.height() == b.height() && !a.isNull() &&
-           a.scanLine(0) == b.scanLine(0);
-}
-
-}  // namespace
-
 void TfrmImage::HandOverToToolBar() {
     if (!m_toolBar) {
         return;
@@ -36,7 +25,7 @@ void TfrmImage::EffectsChanged(AdjustmentToolbar* sender) {
     const pictavo::Picture& result = sender->result();
     // A rebuild with every control neutral hands back the very pixels shown:
     // the view keeps its display copies (and the halvings made ahead).
-    const bool unchanged = samePixels(result, m_bmpWork);
+    const bool unchanged = result.sharesRasterWith(m_bmpWork);
     m_bmpWork = result;
     if (!unchanged) {
         m_imgMain->setPicture(&m_bmpWork);
