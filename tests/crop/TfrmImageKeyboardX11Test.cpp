@@ -145,7 +145,9 @@ void TfrmImageKeyboardX11Test::aHeldSpaceSkipsOnePicture() {
     options.height = 1200;
     QStringList photos;
     for (int i = 0; i < 6; ++i) {
-        const std::string name = "p" + std::to_string(i) + ".jpg";
+        // Built with QString: GCC 12 at -O3 sees an overlap that is not there
+        // in "p" + std::to_string(i) (-Wrestrict).
+        const std::string name = QStringLiteral("p%1.jpg").arg(i).toStdString();
         photos << QString::fromStdString(
             pictavo::test::writeJpegFixture(m_dir->path(), name, options));
     }
