@@ -14,12 +14,12 @@
 #include <stdexcept>
 
 #include "FakeCropWindow.h"
-#include "ui/LinkLabel.h"
-#include "ui/PictureBox.h"
 #include "settings/SettingsStore.h"
 #include "support/ModalAnswerer.h"
 #include "support/QtTestMain.h"
 #include "support/TempDir.h"
+#include "ui/LinkLabel.h"
+#include "ui/PictureBox.h"
 
 namespace {
 
@@ -155,6 +155,21 @@ void TfrmFolderManTest::firstStartShowsAnEmptyWindow() {
     for (const char* name : {"m_imgLogo", "m_imgGlobe", "m_imgCheck1", "m_imgClearBtn"}) {
         auto* picture = m_window->findChild<PictureBox*>(name);
         QVERIFY2(picture && picture->hasPicture(), name);
+    }
+
+    // The menu entry's name and icon: a dock shows this icon and groups the
+    // window with the entry.
+    const QString desktop =
+        qEnvironmentVariable("PICTAVO_SOURCE_DIR") + QStringLiteral("/resources/desktop/");
+    QVERIFY2(
+        QFile::exists(desktop + QGuiApplication::desktopFileName() + QStringLiteral(".desktop")),
+        qPrintable(QGuiApplication::desktopFileName()));
+    for (const int size : {16, 48, 256}) {
+        const QImage shown = m_window->windowIcon().pixmap(QSize(size, size), 1.0).toImage();
+        const QImage menu(desktop + QStringLiteral("pictavo-%1.png").arg(size));
+        QVERIFY(!menu.isNull());
+        QCOMPARE(shown.convertToFormat(QImage::Format_ARGB32_Premultiplied),
+                 menu.convertToFormat(QImage::Format_ARGB32_Premultiplied));
     }
 
     m_window->activateWindow();
