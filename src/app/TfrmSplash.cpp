@@ -44,7 +44,7 @@ TfrmSplash::TfrmSplash(const QString& executable, Timings timings, QWidget* pare
     m_ImgSplash = new ClickLabel(this);
     m_ImgSplash->setObjectName(QStringLiteral("m_ImgSplash"));
     m_ImgSplash->setGeometry(0, 0, 798, 362);
-    m_ImgSplash->setPixmap(QPixmap(QStringLiteral(":/splash.jpg")));
+    showPictureFor(devicePixelRatioF());
 
     // Pixel heights: 10 pt is 13 pixels and 8 pt 11 at 96 pixels per inch.
     m_lblCopy =
@@ -81,7 +81,22 @@ void TfrmSplash::ShowModal() {
     exec();
 }
 
+void TfrmSplash::showPictureFor(qreal devicePixelRatio) {
+    // Above scale 1 the picture drawn at twice the pixels, shown at the same
+    // logical size: one of its pixels per device pixel at scale 2.
+    const bool twice = devicePixelRatio > 1.0;
+    if (!m_ImgSplash->pixmap().isNull() &&
+        twice == (m_ImgSplash->pixmap().devicePixelRatio() > 1.0)) {
+        return;
+    }
+    QPixmap picture(twice ? QStringLiteral(":/splash@2x.jpg") : QStringLiteral(":/splash.jpg"));
+    picture.setDevicePixelRatio(twice ? 2.0 : 1.0);
+    m_ImgSplash->setPixmap(picture);
+}
+
 void TfrmSplash::showEvent(QShowEvent* event) {
+    // Only now is the screen, and so its scale, certain.
+    showPictureFor(devicePixelRatioF());
     QDialog::showEvent(event);
     if (const QScreen* s = screen()) {
         QRect centred(QPoint(), size());

@@ -37,6 +37,7 @@ protected:
 
 private:
     void FormCreate(const QString& executable);
+    void showPictureFor(qreal devicePixelRatio);
     void m_tmMainTimer();
     void m_ImgSplashClick();
 
