@@ -5,6 +5,14 @@ include(GNUInstallDirs)
 set(desktop ${PROJECT_SOURCE_DIR}/resources/desktop)
 
 install(TARGETS pictavo RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# A stripped program goes without the compilers' notes too, as Debian's own
+# packaging strips it (the version record's section stays).
+install(CODE "
+  if(CMAKE_INSTALL_DO_STRIP)
+    execute_process(COMMAND \"${CMAKE_OBJCOPY}\" --remove-section=.comment
+      \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/pictavo\"
+      COMMAND_ERROR_IS_FATAL ANY)
+  endif()")
 # The program looks for its help file in ../share/pictavo beside its folder.
 install(FILES ${PICTAVO_HELP_FILE} DESTINATION ${CMAKE_INSTALL_DATADIR}/pictavo)
 install(FILES ${desktop}/example.vornholt.Pictavo.desktop
