@@ -9,6 +9,7 @@
 #include <memory>
 #include <stdexcept>
 #include <utility>
+#include <vector>
 
 #include "app/CropWindowLink.h"
 #include "app/FolderListing.h"
@@ -34,6 +35,37 @@ QByteArray realPath(const QByteArray& path) {
                                                            &std::free);
     return real ? QByteArray(real.get()) : QByteArray();
 }
+
+// Where the next JPEG file and the next subfolder of a folder's listing are,
+// from every entry on. Each name is looked at once when the folder is read,
+// so a folder of many other files (a camera's raw files, videos, side files)
+// costs the same per entry as one of pictures.
+class Lookahead {
+public:
+    explicit Lookahead(const QList<FolderEntry>& entries)
+        : m_jpeg(static_cast<std::size_t>(entries.size())),
+          m_nextJpeg(static_cast<std::size_t>(entries.size()) + 1, entries.size()),
+          m_nextFolder(static_cast<std::size_t>(entries.size()) + 1, entries.size()) {
+        for (qsizetype i = entries.size() - 1; i >= 0; --i) {
+            const auto at = static_cast<std::size_t>(i);
+            const FolderEntry& entry = entries[i];
+            m_jpeg[at] = !entry.isDir && WalkNames::IsJpegName(entry.name);
+            m_nextJpeg[at] = m_jpeg[at] ? i : m_nextJpeg[at + 1];
+            m_nextFolder[at] = entry.isDir ? i : m_nextFolder[at + 1];
+        }
+    }
+
+    bool isJpeg(qsizetype i) const { return m_jpeg[static_cast<std::size_t>(i)]; }
+    // The first JPEG file / subfolder at or after entry `i`; the number of
+    // entries when there is none. `i` may be one past the last entry.
+    qsizetype nextJpeg(qsizetype i) const { return m_nextJpeg[static_cast<std::size_t>(i)]; }
+    qsizetype nextFolder(qsizetype i) const { return m_nextFolder[static_cast<std::size_t>(i)]; }
+
+private:
+    std::vector<bool> m_jpeg;
+    std::vector<qsizetype> m_nextJpeg;
+    std::vector<qsizetype> m_nextFolder;
+};
 
 }  // namespace
 
@@ -120,6 +152,7 @@ bool FolderWalk::ProcessFolder(const QByteArray& folder, bool& stop) {
 
     // Read once: files written into the folder during the run are not walked.
     const QList<FolderEntry> entries = FolderListing::Read(folder);
+    const Lookahead ahead(entries);
     for (qsizetype i = 0; i < entries.size(); ++i) {
         const FolderEntry& entry = entries[i];
         if (stop) {
@@ -131,28 +164,24 @@ bool FolderWalk::ProcessFolder(const QByteArray& folder, bool& stop) {
                 result = false;
             }
         } else {
-            m_sNextName.clear();
-            for (qsizetype j = i + 1; j < entries.size(); ++j) {
-                if (entries[j].isDir && m_crop->recurse()) {
-                    break;
-                }
-                if (!entries[j].isDir && WalkNames::IsJpegName(entries[j].name)) {
-                    m_sNextName = entries[j].name;
-                    break;
-                }
-            }
-            ProcessFile(folder, entry.name, stop);
+            // The next JPEG file, unless the walk enters a subfolder first.
+            const qsizetype next = ahead.nextJpeg(i + 1);
+            const bool subfolderFirst = ahead.nextFolder(i + 1) < next && m_crop->recurse();
+            m_sNextName =
+                next < entries.size() && !subfolderFirst ? entries[next].name : QByteArray();
+            ProcessFile(folder, entry.name, ahead.isJpeg(i), stop);
         }
     }
     return result && !stop;
 }
 
-void FolderWalk::ProcessFile(const QByteArray& folder, const QByteArray& name, bool& stop) {
+void FolderWalk::ProcessFile(const QByteArray& folder, const QByteArray& name, bool isJpeg,
+                             bool& stop) {
     // Runs once for the entry, and again while a back command has left the
     // position inside the list of images already shown.
     do {
         const bool replay = m_nPosition >= 0 && m_nPosition < m_lstShown.size();
-        if (replay || WalkNames::IsJpegName(name)) {
+        if (replay || isJpeg) {
             HandOver(folder, name, replay, stop);
             if (!stop) {
                 WaitForUser(stop);

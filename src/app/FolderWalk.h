@@ -60,7 +60,7 @@ private:
     };
 
     bool ProcessFolder(const QByteArray& folder, bool& stop);
-    void ProcessFile(const QByteArray& folder, const QByteArray& name, bool& stop);
+    void ProcessFile(const QByteArray& folder, const QByteArray& name, bool isJpeg, bool& stop);
     void HandOver(const QByteArray& folder, const QByteArray& name, bool replay, bool& stop);
     void WaitForUser(bool& stop);
     bool mayEnter(const QByteArray& subfolder) const;

@@ -17,10 +17,26 @@ bool IsJpegName(const QByteArray& name) {
     if (dot < 0) {
         return false;
     }
-    // Only ASCII letters are folded: the bytes of other characters are never
-    // "j", "p" or "g", whatever their encoding.
-    const QByteArray ext = name.mid(dot).toLower();
-    return ext == ".jpg" || ext == ".jpeg";
+    // Compared in place: the walk asks this of every name of a folder, and a
+    // folder may hold a hundred thousand of them. Only ASCII letters are
+    // folded: the bytes of other characters are never "j", "p" or "g",
+    // whatever their encoding.
+    const auto extensionIs = [&](const char* ext, qsizetype size) {
+        if (name.size() - dot != size) {
+            return false;
+        }
+        for (qsizetype i = 0; i < size; ++i) {
+            auto c = static_cast<unsigned char>(name[dot + i]);
+            if (c >= 'A' && c <= 'Z') {
+                c = static_cast<unsigned char>(c + ('a' - 'A'));
+            }
+            if (c != static_cast<unsigned char>(ext[i])) {
+                return false;
+            }
+        }
+        return true;
+    };
+    return extensionIs(".jpg", 4) || extensionIs(".jpeg", 5);
 }
 
 QByteArray MakeDestPath(const QByteArray& sourceFolder, const QByteArray& destFolder,

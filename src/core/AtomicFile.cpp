@@ -190,6 +190,15 @@ void writeFileAtomic(const std::string& path, const void* data, std::size_t size
     temp.commit();
 }
 
+void writeFileAtomic(const std::string& path, std::span<const std::span<const std::uint8_t>> pieces,
+                     const FileCalls& calls) {
+    TempFile temp(path, calls);
+    for (const auto& piece : pieces) {
+        temp.write(piece.data(), piece.size());
+    }
+    temp.commit();
+}
+
 void copyFileAtomic(const std::string& source, const std::string& dest, const FileCalls& calls) {
     ReadFile in(source);
     if (in.fd() < 0) {

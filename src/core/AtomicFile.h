@@ -2,6 +2,8 @@
 
 #include <chrono>
 #include <cstddef>
+#include <cstdint>
+#include <span>
 #include <stdexcept>
 #include <string>
 
@@ -20,6 +22,9 @@ public:
 // either the old file or the whole new one. On failure no temporary file is
 // left and an existing file at `path` is untouched. Throws FileError.
 void writeFileAtomic(const std::string& path, const void* data, std::size_t size,
+                     const FileCalls& calls = FileCalls::system());
+// The same for data held in pieces, written one after the other.
+void writeFileAtomic(const std::string& path, std::span<const std::span<const std::uint8_t>> pieces,
                      const FileCalls& calls = FileCalls::system());
 
 // Byte copy of `source` to `dest` by the same replace-by-rename; the copy

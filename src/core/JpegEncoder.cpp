@@ -4,6 +4,7 @@
 #include <cstring>
 #include <new>
 #include <optional>
+#include <span>
 
 #include "core/AtomicFile.h"
 #include "core/JpegDecoder.h"
@@ -14,13 +15,22 @@ namespace pictavo {
 
 namespace {
 
+// The encoded bytes, in pieces that are added as the library fills them: a
+// cut's memory follows what is written, whatever its pixel count (a thin
+// photograph turned upright gives a huge, mostly black cut of few bytes).
+using Pieces = std::vector<std::vector<std::uint8_t>>;
+
+constexpr std::size_t kFirstPiece = std::size_t{64} << 10;
+constexpr std::size_t kLargestPiece = std::size_t{8} << 20;
+
 // The library's state for one encode; destroyed on every path. The output
-// grows in `bytes`, which outlives every setjmp frame.
+// grows in `pieces`, which outlive every setjmp frame.
 struct Compressor {
     jpeg_compress_struct info{};
     JpegErrorManager errors{};
     jpeg_destination_mgr destination{};
-    std::vector<std::uint8_t> bytes;
+    Pieces pieces;
+    std::size_t filled = 0;  // bytes in every piece but the last
     bool created = false;
 
     Compressor() = default;
@@ -37,36 +47,35 @@ Compressor* compressorOf(j_compress_ptr info) {
     return static_cast<Compressor*>(info->client_data);
 }
 
-// Resizes without letting an exception pass through libjpeg's C frames.
-bool tryResize(std::vector<std::uint8_t>& bytes, std::size_t size) {
+// Adds a piece about as large as what is written so far (so there are few
+// of them), without letting an exception pass through libjpeg's C frames.
+void addPiece(j_compress_ptr info) {
+    Compressor* c = compressorOf(info);
+    const std::size_t size = std::clamp(c->filled, kFirstPiece, kLargestPiece);
     try {
-        bytes.resize(size);
-        return true;
+        c->pieces.emplace_back(size);
     } catch (const std::exception&) {
-        return false;
+        failJpeg(reinterpret_cast<j_common_ptr>(info), "Not enough memory to encode the picture");
     }
+    info->dest->next_output_byte = c->pieces.back().data();
+    info->dest->free_in_buffer = size;
 }
 
 void startOutput(j_compress_ptr info) {
-    Compressor* c = compressorOf(info);
-    info->dest->next_output_byte = c->bytes.data();
-    info->dest->free_in_buffer = c->bytes.size();
+    addPiece(info);
 }
 
+// Called when the last piece is full.
 boolean growOutput(j_compress_ptr info) {
     Compressor* c = compressorOf(info);
-    const std::size_t used = c->bytes.size();
-    if (!tryResize(c->bytes, used * 2)) {
-        failJpeg(reinterpret_cast<j_common_ptr>(info), "Not enough memory to encode the picture");
-    }
-    info->dest->next_output_byte = c->bytes.data() + used;
-    info->dest->free_in_buffer = c->bytes.size() - used;
+    c->filled += c->pieces.back().size();
+    addPiece(info);
     return TRUE;
 }
 
 void endOutput(j_compress_ptr info) {
-    Compressor* c = compressorOf(info);
-    c->bytes.resize(c->bytes.size() - info->dest->free_in_buffer);
+    std::vector<std::uint8_t>& last = compressorOf(info)->pieces.back();
+    last.resize(last.size() - info->dest->free_in_buffer);
 }
 
 // Fills `row` with the part of picture row y that lies in [left, left+width),
@@ -130,10 +139,9 @@ bool compress(Compressor* c, const Picture* picture, const Rect* area, int quali
     return true;
 }
 
-}  // namespace
-
-std::vector<std::uint8_t> encodeJpeg(const Picture& picture, const Rect& area, int quality,
-                                     const JpegMetadata* metadata) {
+// The encoded file in the pieces it was written in.
+Pieces encodePieces(const Picture& picture, const Rect& area, int quality,
+                    const JpegMetadata* metadata) {
     if (quality < 1 || quality > 100) {
         throw JpegError("The JPEG quality must be from 1 to 100");
     }
@@ -145,9 +153,6 @@ std::vector<std::uint8_t> encodeJpeg(const Picture& picture, const Rect& area, i
     }
     Compressor c;
     installJpegErrorManager(reinterpret_cast<j_common_ptr>(&c.info), &c.errors);
-    // About a byte per pixel is plenty at high quality; growOutput doubles it
-    // when it is not.
-    c.bytes.resize(static_cast<std::size_t>(std::max(width * height, 16384LL)));
     std::vector<std::uint8_t> spareRow(static_cast<std::size_t>(width) * 3);
     std::optional<JpegMetadata> carried;
     if (metadata && !metadata->empty()) {
@@ -156,13 +161,36 @@ std::vector<std::uint8_t> encodeJpeg(const Picture& picture, const Rect& area, i
     if (!compress(&c, &picture, &area, quality, spareRow.data(), carried ? &*carried : nullptr)) {
         throw JpegError(c.errors.message[0] ? c.errors.message : "The picture cannot be encoded");
     }
-    return std::move(c.bytes);
+    return std::move(c.pieces);
+}
+
+}  // namespace
+
+std::vector<std::uint8_t> encodeJpeg(const Picture& picture, const Rect& area, int quality,
+                                     const JpegMetadata* metadata) {
+    Pieces pieces = encodePieces(picture, area, quality, metadata);
+    if (pieces.size() == 1) {
+        return std::move(pieces.front());
+    }
+    std::size_t size = 0;
+    for (const auto& piece : pieces) {
+        size += piece.size();
+    }
+    std::vector<std::uint8_t> bytes;
+    bytes.reserve(size);
+    for (auto& piece : pieces) {
+        bytes.insert(bytes.end(), piece.begin(), piece.end());
+        std::vector<std::uint8_t>().swap(piece);
+    }
+    return bytes;
 }
 
 void writeJpegFile(const Picture& picture, const Rect& area, int quality, const std::string& path,
                    const JpegMetadata* metadata) {
-    const std::vector<std::uint8_t> bytes = encodeJpeg(picture, area, quality, metadata);
-    writeFileAtomic(path, bytes.data(), bytes.size());
+    // Written piece by piece: the file's bytes are never all copied into one.
+    const Pieces pieces = encodePieces(picture, area, quality, metadata);
+    std::vector<std::span<const std::uint8_t>> parts(pieces.begin(), pieces.end());
+    writeFileAtomic(path, parts);
 }
 
 }  // namespace pictavo

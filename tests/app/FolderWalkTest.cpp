@@ -289,6 +289,35 @@ TEST_F(FolderWalkTest, NamesTheImageShownNextAheadOfTime) {
     EXPECT_GE(crop.prefetched.size(), crop.shown.size() - 3);
 }
 
+// A camera folder: many raw files, videos and side files between the pictures.
+// The hint looks past them, and past a subfolder the walk does not enter.
+TEST_F(FolderWalkTest, TheHintLooksPastOtherFilesUpToASubfolderTheWalkEnters) {
+    files(source, {"a.jpg", "d.jpg", "e.xmp", "n.thm", "z.jpeg", "zz.wav"});
+    for (int i = 0; i < 300; ++i) {
+        files(source, {qPrintable(QStringLiteral("b%1.CR2").arg(i)),
+                       qPrintable(QStringLiteral("c%1.MOV").arg(i))});
+    }
+    files(source + QStringLiteral("/m_sub"), {"x.jpg", "y.raw"});
+    const auto hints = [this] {
+        QStringList result;
+        for (const auto& hint : crop.prefetched) {
+            result << shownNames()[hint.whileShowing] + QLatin1Char('>') +
+                          hint.path.mid(source.size() + 1);
+        }
+        return result;
+    };
+    run();
+    EXPECT_EQ(shownNames(), list({"a.jpg", "d.jpg", "z.jpeg"}));
+    EXPECT_EQ(hints(), list({"a.jpg>d.jpg", "d.jpg>z.jpeg"}));
+
+    crop.shown.clear();
+    crop.prefetched.clear();
+    crop.m_recurse = true;
+    run();
+    EXPECT_EQ(shownNames(), list({"a.jpg", "d.jpg", "m_sub/x.jpg", "z.jpeg"}));
+    EXPECT_EQ(hints(), list({"a.jpg>d.jpg"}));
+}
+
 TEST_F(FolderWalkTest, AFailingHintDisturbsNeitherTheImageNorThePosition) {
     files(source, {"1.jpg", "2.jpg", "3.jpg"});
     crop.prefetchFails = true;

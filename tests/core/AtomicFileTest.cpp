@@ -9,12 +9,15 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <csignal>
 #include <cstring>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <span>
 
 #include "support/ExternalTools.h"
 #include "support/JpegFixtures.h"
@@ -86,9 +89,61 @@ TEST(AtomicFile, WritesNewFilesAndReplacesOldOnes) {
     struct stat st {};
     stat(target.c_str(), &st);
     EXPECT_EQ(st.st_mode & 0777, 0640u);
+    // Held in pieces, some of them empty, the bytes follow each other.
+    const std::uint8_t fi[] = {'f', 'i'};
+    const std::uint8_t rst[] = {'r', 's', 't'};
+    const std::span<const std::uint8_t> pieces[] = {fi, {}, rst};
+    writeFileAtomic(target, pieces);
+    EXPECT_EQ(readBytes(target), std::vector<std::uint8_t>({'f', 'i', 'r', 's', 't'}));
+    EXPECT_EQ(st.st_mode & 0777, 0640u);
     writeFileAtomic(target, "", 0);
     EXPECT_TRUE(readBytes(target).empty());
     EXPECT_EQ(folderEntries(dir.path()), std::vector<std::string>({"a.jpg"}));
+}
+
+// Which leftovers of killed writes go, against a run that began at a moment
+// with a fraction of a second.
+TEST(AtomicFile, RemovesOnlyTemporaryFilesOlderThanTheRun) {
+    const struct {
+        const char* name;
+        long long ageNs;  // before the run began; negative: after
+        bool stays;
+    } cases[] = {
+        {".pictavo-00000000.tmp", 3600'000'000'000, false},
+        {".pictavo-99999999.tmp", 3600'000'000'000, false},
+        {".pictavo-a9f0e1d2.tmp", 500'000'000, false},
+        {".pictavo-0badf00d.tmp", -500'000'000, true},  // another writer's, still growing
+        {".pictavo-9999999g.tmp", 3600'000'000'000, true},
+        {".pictavo-9999999.tmp", 3600'000'000'000, true},
+        {".pictavo-99999999.tmp~", 3600'000'000'000, true},
+    };
+    // Half a second either side of the run's start falls within the same
+    // second or the next, whichever fraction the start has.
+    for (const long long startFraction : {200'000'000LL, 700'000'000LL}) {
+        TempDir dir;
+        const long long start =
+            (static_cast<long long>(time(nullptr)) - 10) * 1'000'000'000 + startFraction;
+        std::vector<std::string> expected;
+        for (const auto& c : cases) {
+            const std::string path = dir.file(c.name);
+            writeBytes(path, kOld);
+            const long long changed = start - c.ageNs;
+            const timespec at{static_cast<time_t>(changed / 1'000'000'000),
+                              static_cast<long>(changed % 1'000'000'000)};
+            const timespec times[2] = {at, at};
+            ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+            if (c.stays) {
+                expected.push_back(c.name);
+            }
+        }
+        const std::chrono::system_clock::time_point runStart{
+            std::chrono::duration_cast<std::chrono::system_clock::duration>(
+                std::chrono::nanoseconds(start))};
+        EXPECT_EQ(removeStaleTempFiles(dir.path(), runStart),
+                  static_cast<int>(std::size(cases) - expected.size()));
+        std::sort(expected.begin(), expected.end());
+        EXPECT_EQ(folderEntries(dir.path()), expected) << startFraction;
+    }
 }
 
 // A disk that fills up half way: the old file survives byte for byte, no

@@ -1,7 +1,12 @@
 #include "core/JpegEncoder.h"
 
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
+#include <stdexcept>
 #include <string>
 
 #include "core/JpegDecoder.h"
@@ -77,6 +82,74 @@ TEST(JpegEncoder, GreyPicturesAreWrittenWithThreeComponents) {
     EXPECT_EQ(out[sof + 1], 0xC0);  // baseline
     EXPECT_EQ(out[sof + 9], 3);
     EXPECT_EQ(std::string(out.begin() + 6, out.begin() + 11), std::string("JFIF\0", 5));
+}
+
+// Outputs of several hundred kilobytes are the same bytes in memory and on
+// disk as the library's tool writes.
+TEST(JpegEncoder, LargeOutputsMatchCjpeg) {
+    TempDir dir;
+    const Picture picture = busyPicture(640, 480);
+    const Rect all{0, 0, 640, 480};
+    const std::vector<std::uint8_t> expected = cjpegBytes(dir, picture, all, 100);
+    ASSERT_GT(expected.size(), 300000u);
+    EXPECT_EQ(encodeJpeg(picture, all, 100), expected);
+    writeJpegFile(picture, all, 100, dir.file("big.jpg"));
+    EXPECT_EQ(readBytes(dir.file("big.jpg")), expected);
+}
+
+// The peak resident memory of a child process that runs `work`, beyond that of
+// one that does nothing; -1 when the work failed.
+template <class Work>
+long long extraPeakBytes(Work work) {
+    const auto peakOf = [](const auto& job) -> long long {
+        const pid_t pid = fork();
+        if (pid == 0) {
+            try {
+                job();
+            } catch (...) {
+                _exit(1);
+            }
+            _exit(0);
+        }
+        int status = 0;
+        rusage usage{};
+        if (pid < 0 || wait4(pid, &status, 0, &usage) != pid || !WIFEXITED(status) ||
+            WEXITSTATUS(status) != 0) {
+            return -1;
+        }
+        return static_cast<long long>(usage.ru_maxrss) * 1024;
+    };
+    const long long idle = peakOf([] {});
+    const long long busy = peakOf(work);
+    return idle < 0 || busy < 0 ? -1 : busy - idle;
+}
+
+// A strip photograph turned upright and framed at the frame's ratio: a cut of
+// 48 megapixels that is black but for one row. Its memory follows its few
+// bytes, not its pixel count.
+TEST(JpegEncoder, AHugeMostlyBlackCutTakesMemoryForItsBytesOnly) {
+    TempDir dir;
+    Picture strip(6000, 1);
+    strip.fill(200, 120, 40);
+    const Rect cut{0, -4000, 6000, 4000};
+    constexpr long long kPixels = 6000LL * 8000;
+    const long long inMemory = extraPeakBytes([&] {
+        if (encodeJpeg(strip, cut, 90).size() > kPixels / 16) {
+            throw std::runtime_error("unexpected size");
+        }
+    });
+    const long long onDisk =
+        extraPeakBytes([&] { writeJpegFile(strip, cut, 90, dir.file("cut.jpg")); });
+    ASSERT_GE(inMemory, 0);
+    ASSERT_GE(onDisk, 0);
+    EXPECT_LT(inMemory, kPixels / 4);
+    EXPECT_LT(onDisk, kPixels / 4);
+
+    const std::vector<std::uint8_t> written = readBytes(dir.file("cut.jpg"));
+    const std::size_t sof = findStartOfFrame(written);
+    ASSERT_NE(sof, std::string::npos);
+    EXPECT_EQ((written[sof + 5] << 8) | written[sof + 6], 8000);  // height
+    EXPECT_EQ((written[sof + 7] << 8) | written[sof + 8], 6000);  // width
 }
 
 TEST(JpegEncoder, RefusesWhatCannotBeEncoded) {
