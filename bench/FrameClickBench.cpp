@@ -97,4 +97,60 @@ BENCHMARK(BM_ClickToNextPicturePainted)
         return *std::max_element(v.begin(), v.end());
     });
 
+// Left click on a 24-megapixel picture until its cut is durable on disk
+// (encoded, synced, renamed, folder synced): the writer's own speed, with the
+// next picture shown afterwards, untimed. range(0): 1 when the window is
+// told the next file ahead.
+void BM_ClickToCutDurable(benchmark::State& state) {
+    const auto photos = photos24mp(4);
+    if (photos.size() < 2) {
+        state.SkipWithError("no photographs: run tools/fetch-photos.sh");
+        return;
+    }
+    const bool prefetch = state.range(0) != 0;
+    const QString out = QString::fromStdString(scratchFolder("durable"));
+    TfrmImage window;
+    window.SetQuality(100);
+    if (!pictavo::bench::showExposed(window)) {
+        state.SkipWithError("window not exposed");
+        return;
+    }
+    std::size_t next = 0;
+    auto show = [&] {
+        const QString file = QString::fromStdString(photos[next]);
+        next = (next + 1) % photos.size();
+        window.ShowImage(file, out + QStringLiteral("/cut.jpg"));
+        if (prefetch)
+            window.Prefetch(QString::fromStdString(photos[next]));
+    };
+    show();
+    QCoreApplication::processEvents();
+    for (auto _ : state) {
+        state.PauseTiming();
+        idle(500);
+        state.ResumeTiming();
+        QElapsedTimer timer;
+        timer.start();
+        QTest::mouseClick(viewOf(window), Qt::LeftButton, Qt::NoModifier, QPoint(400, 400));
+        if (window.m_nState != 2) {
+            state.SkipWithError("the click did not finish the picture");
+            break;
+        }
+        window.FinishWrites();
+        state.SetIterationTime(static_cast<double>(timer.nsecsElapsed()) / 1e9);
+        state.PauseTiming();
+        show();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_ClickToCutDurable)
+    ->ArgName("prefetch")
+    ->Arg(1)
+    ->Iterations(8)
+    ->Repetitions(3)
+    ->UseManualTime()
+    ->MeasureProcessCPUTime()
+    ->Unit(benchmark::kMillisecond)
+    ->ReportAggregatesOnly(true);
+
 }  // namespace

@@ -46,7 +46,7 @@ void BM_PeakMemoryOverARun(benchmark::State& state) {
             idle(150);
             // Every third picture is skipped, the rest cut.
             if (i % 3 == 2)
-                QTest::keyRelease(&window, Qt::Key_Space);
+                QTest::keyClick(&window, Qt::Key_Space);
             else
                 QTest::mouseClick(viewOf(window), Qt::LeftButton, Qt::NoModifier, QPoint(400, 400));
         }

@@ -33,10 +33,10 @@ void BM_FrameMouseMove(benchmark::State& state) {
     window.SetRatio(16.0L / 9.0L);
     window.ShowImage(QString::fromStdString(photos[0]), QString());
     for (int i = 0; i < state.range(0); ++i)
-        QTest::keyRelease(&window, Qt::Key_Z);
+        QTest::keyClick(&window, Qt::Key_Z);
     // Zoomed in, pan down until the frame's upper edge is on screen.
     for (int i = 0; i < state.range(0) / 2 + (state.range(0) > 0 ? 1 : 0); ++i)
-        QTest::keyRelease(&window, Qt::Key_Down);
+        QTest::keyClick(&window, Qt::Key_Down);
     PaintCounter counter;
     viewOf(window)->installEventFilter(&counter);
     // The window's first movement only records where the cursor is.

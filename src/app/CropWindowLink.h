@@ -2,6 +2,8 @@
 
 #include <QByteArray>
 
+#include <functional>
+
 // The crop window as the batch run uses it: shown and hidden around the run,
 // given one image at a time, polled for its state, read for its counters and
 // its recursion option. The program links the real window; tests link fakes.
@@ -19,6 +21,14 @@ public:
     // The file most likely shown next, so the window can decode it while the
     // user looks at the current one. Only a hint: nothing the user sees changes.
     virtual void Prefetch(const QByteArray& /*sourcePath*/) {}
+
+    // Cuts are written behind the user's back. This waits until each one
+    // handed over is on disk or has failed (and was reported).
+    virtual void FinishWrites() {}
+    // Asked after a cut of the picture at `sourcePath` failed: true when the
+    // run goes back to that picture, which the window then shows again.
+    using CutFailed = std::function<bool(const QByteArray& sourcePath)>;
+    virtual void setCutFailed(CutFailed /*cutFailed*/) {}
 
     // 0 while an image waits for the user, 2 once it is finished or left.
     virtual int state() const = 0;

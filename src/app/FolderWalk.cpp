@@ -71,6 +71,17 @@ private:
 
 FolderWalk::FolderWalk(WaitFunction wait) : m_wait(std::move(wait)) {}
 
+void FolderWalk::setCropWindow(CropWindowLink* crop) {
+    if (m_crop && m_crop != crop) {
+        m_crop->setCutFailed({});
+    }
+    m_crop = crop;
+    if (m_crop) {
+        m_crop->setCutFailed(
+            [this](const QByteArray& sourcePath) { return CutFailed(sourcePath); });
+    }
+}
+
 QString FolderWalk::Run(const QString& sourceFolder, const QString& destFolder) {
     if (!m_crop) {
         throw std::logic_error("FolderWalk::Run without a crop window");
@@ -96,10 +107,42 @@ QString FolderWalk::Run(const QString& sourceFolder, const QString& destFolder) 
     }
 
     bool stop = false;
-    if (ProcessFolder(m_sSourceFolder, stop)) {
+    m_bEnding = false;
+    m_bComplete = ProcessFolder(m_sSourceFolder, stop);
+    if (m_bComplete) {
         m_nPosition = 0;
     }
+    // The resume point is kept only once the cuts it passes are on disk.
+    m_bEnding = true;
+    m_crop->FinishWrites();
+    m_bEnding = false;
     return WalkNames::ResumeText(m_nPosition);
+}
+
+bool FolderWalk::CutFailed(const QByteArray& sourcePath) {
+    qsizetype failed = -1;
+    for (qsizetype i = m_lstShown.size() - 1; i >= 0; --i) {
+        if (WalkNames::JoinPath(m_lstShown[i].folder, m_lstShown[i].name) == sourcePath) {
+            failed = i;
+            break;
+        }
+    }
+    if (failed < 0 || !m_bRunning) {
+        return false;  // shown before the walk entered its present folder
+    }
+    // The position is that of the next picture, one past the one on screen.
+    if (m_bEnding) {
+        if (m_bComplete || m_nPosition > failed + 1) {
+            m_nPosition = static_cast<int>(failed) + 1;
+        }
+        m_bComplete = false;
+        return false;
+    }
+    if (m_nPosition <= failed) {
+        return false;  // already back before it: it is shown again in turn
+    }
+    m_nPosition = static_cast<int>(failed) + 1;
+    return true;
 }
 
 void FolderWalk::StepBack() {

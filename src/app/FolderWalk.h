@@ -22,7 +22,8 @@ public:
 
     explicit FolderWalk(WaitFunction wait);
 
-    void setCropWindow(CropWindowLink* crop) { m_crop = crop; }
+    // Also tells the window to ask the walk about failed cuts.
+    void setCropWindow(CropWindowLink* crop);
 
     // Walks `sourceFolder`, writing cuts under `destFolder`. Returns when the
     // walk is complete, the crop window was hidden or the folder being walked
@@ -36,6 +37,11 @@ public:
 
     // The crop window's back command: the walk shows the previous image next.
     void StepBack();
+    // The cut of the picture at `sourcePath` failed. During the walk, when
+    // that picture is in the present folder's list, the walk goes back to it
+    // (it is then the picture on screen) and answers true. After the walk the
+    // resume point is moved back so as not to pass it.
+    bool CutFailed(const QByteArray& sourcePath);
     // Body of the main window's 100 ms timer: ends the wait once the crop
     // window is done with its image.
     void TimerTick();
@@ -82,6 +88,9 @@ private:
     int m_nStartFrom = 0;
     bool m_bAdvance = false;
     bool m_bRunning = false;
+    // The walk is over and the run waits for its last cuts.
+    bool m_bEnding = false;
+    bool m_bComplete = false;
 
     // Real paths of the folders entered in this run (links back into the
     // tree are not followed twice), and of the destination folder.

@@ -1,5 +1,7 @@
 #include "app/TfrmImageLink.h"
 
+#include <utility>
+
 #include "crop/TfrmImage.h"
 
 void TfrmImageLink::show() {
@@ -24,6 +26,14 @@ void TfrmImageLink::ShowImage(const QByteArray& sourcePath, const QByteArray& de
 
 void TfrmImageLink::Prefetch(const QByteArray& sourcePath) {
     m_window.Prefetch(sourcePath);
+}
+
+void TfrmImageLink::FinishWrites() {
+    m_window.FinishWrites();
+}
+
+void TfrmImageLink::setCutFailed(CutFailed cutFailed) {
+    m_window.setCutFailed(std::move(cutFailed));
 }
 
 int TfrmImageLink::state() const {

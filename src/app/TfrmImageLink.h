@@ -14,6 +14,8 @@ public:
     bool isVisible() const override;
     void ShowImage(const QByteArray& sourcePath, const QByteArray& destPath) override;
     void Prefetch(const QByteArray& sourcePath) override;
+    void FinishWrites() override;
+    void setCutFailed(CutFailed cutFailed) override;
     int state() const override;
     bool recurse() const override;
     void resetCounters() override;

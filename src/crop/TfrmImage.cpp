@@ -126,6 +126,7 @@ void TfrmImage::FormCreate() {
 
     m_beep = new CutBeep(this);
     m_prefetcher = std::make_unique<pictavo::Prefetcher>();
+    setCutWork({});
     CreateShiftPoll();
 }
 
@@ -187,6 +188,12 @@ void TfrmImage::ShowImage(const QByteArray& sourcePath, const QByteArray& destPa
     // starts to wait for the user.
     QCoreApplication::processEvents();
     m_bWaiting = true;
+    // A cut that failed while this picture loaded is reported over it, from
+    // the event loop: the run has not yet taken this picture as shown.
+    if (!m_failedCuts.empty()) {
+        QMetaObject::invokeMethod(
+            this, [this] { TakeWriterNews(false); }, Qt::QueuedConnection);
+    }
 }
 
 void TfrmImage::Prefetch(const QString& sourcePath) {
@@ -226,7 +233,12 @@ void TfrmImage::LoadImage(const QByteArray& path) {
         throw std::runtime_error(text.toStdString());
     }
 
-    m_bmpWork = std::move(decoded);
+    PresentPicture(std::move(decoded), std::move(halvings), std::move(metadata), path);
+}
+
+void TfrmImage::PresentPicture(pictavo::Picture picture, std::vector<pictavo::Picture> halvings,
+                               pictavo::JpegMetadata metadata, const QByteArray& path) {
+    m_bmpWork = std::move(picture);
     m_metadata = std::move(metadata);
     m_nImageWidth = m_bmpWork.width();
     m_nImageHeight = m_bmpWork.height();
@@ -253,6 +265,12 @@ void TfrmImage::NextImage() {
 }
 
 void TfrmImage::PreviousImage() {
+    // The picture gone back to may still be being written: its file must be
+    // there for the overwrite question. A cut that failed meanwhile is put
+    // back on screen instead.
+    if (FinishWrites()) {
+        return;
+    }
     m_nState = 2;
     m_bWaiting = false;
     ShowStatus(m_strhMessages.text(kPleaseWait));

@@ -14,10 +14,12 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "core/JpegMetadata.h"
 #include "core/Picture.h"
 #include "core/Rect.h"
+#include "crop/CutWriter.h"
 #include "crop/ToolbarHost.h"
 #include "crop/ViewGeometry.h"
 #include "settings/MessageList.h"
@@ -60,6 +62,23 @@ public:
 
     // The back command calls this (the main window's StepBack).
     void setStepBack(std::function<void()> stepBack) { m_stepBack = std::move(stepBack); }
+
+    // Cuts are written in the background. When one fails, after its error
+    // box, this is asked with the picture's source path whether the run
+    // goes back to that picture (true: the window shows it again as it was
+    // at the click). Without it the window goes back while it is shown.
+    void setCutFailed(std::function<bool(const QByteArray& sourcePath)> cutFailed) {
+        m_cutFailed = std::move(cutFailed);
+    }
+    // Waits until every cut handed to the writer is on disk or has failed,
+    // and reports the failures. A wait of more than half a second says so on
+    // screen. True when a failed picture was put back on screen.
+    bool FinishWrites();
+    // Cuts handed over and not yet on disk (or failed).
+    std::size_t pendingWrites() const;
+    // What writes one cut; the program's atomic writer unless a test gives
+    // a slower or failing one. Only while nothing is pending.
+    void setCutWork(pictavo::CutWriter::Work work);
 
     // The adjustment toolbar: given every loaded picture, shown while Shift
     // is held. None until set; the caller clears it before the toolbar goes.
@@ -129,6 +148,9 @@ private:
     // The first step of ShowImage: decode, fit, centre. Throws after showing
     // the load error box; the view then keeps what it showed.
     void LoadImage(const QByteArray& path);
+    // Puts a decoded picture on screen, fitted and centred.
+    void PresentPicture(pictavo::Picture picture, std::vector<pictavo::Picture> halvings,
+                        pictavo::JpegMetadata metadata, const QByteArray& path);
     void NextImage();
     void PreviousImage();
     void ShowStatus(const QString& text);
@@ -154,6 +176,14 @@ private:
     void WritePicture(const pictavo::Rect& area);
     bool MayOverwrite();
     QString savingText() const;
+    void QueueCut(pictavo::CutJob::Kind kind, const pictavo::Rect& area, bool cut);
+    // Takes what the writer finished; failures are reported at once while a
+    // picture waits for the user (or when `now`), otherwise when the next
+    // one does. True when a failed picture was put back on screen.
+    bool TakeWriterNews(bool now);
+    bool ReportFailedCuts();
+    void RestoreFailedCut(const pictavo::CutJob& job);
+    void ShowWritingNotice(bool on);
 
     void Zoom(int step);
     void Pan(int dx, int dy);
@@ -164,6 +194,7 @@ private:
     pictavo::Extent clientExtent() const;
 
     std::function<void()> m_stepBack;
+    std::function<bool(const QByteArray&)> m_cutFailed;
     QPointer<const QWidget> m_mainWindow;
     AdjustmentToolbar* m_toolBar = nullptr;
     // Shows the toolbar while a Shift key is held; runs while the window is shown.
@@ -199,6 +230,11 @@ private:
     std::optional<pictavo::Rect> m_rcRedEyeSelection;
     CutBeep* m_beep = nullptr;
     std::unique_ptr<pictavo::Prefetcher> m_prefetcher;
+    // Failed cuts not yet reported, oldest first.
+    std::vector<pictavo::CutOutcome> m_failedCuts;
+    QLabel* m_writingNotice = nullptr;
+    // Ends (writing what is pending) before the window it reports to.
+    std::unique_ptr<pictavo::CutWriter> m_writer;
 
     std::unique_ptr<KeyboardState> m_ownKeyboard;
     KeyboardState* m_keyboard = nullptr;

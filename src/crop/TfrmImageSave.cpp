@@ -1,19 +1,32 @@
 // The crop window's saving: the cut on a plain left click, the whole picture
-// (or the untouched file) on Shift and left click.
+// (or the untouched file) on Shift and left click. The click only hands the
+// cut to the writer thread; the next picture comes up while it is written.
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QLabel>
+#include <QScreen>
 
+#include <utility>
+
+#include "crop/AdjustmentToolbar.h"
 #include "crop/CutBeep.h"
 #include "crop/CutSaving.h"
+#include "crop/FrameGeometry.h"
 #include "crop/TfrmImage.h"
+#include "ui/ErrorBox.h"
 #include "ui/QuestionBox.h"
+#include "ui/ScreenOf.h"
 
 namespace {
 
 constexpr int kSaving = 2;
 constexpr int kOverwrite = 3;
 constexpr int kOverwriteCaption = 4;
+
+// A wait for the writer shorter than this passes unnoticed; a longer one is
+// explained on screen, so the program does not look frozen.
+constexpr int kNoticeAfterMs = 500;
 
 }  // namespace
 
@@ -32,7 +45,8 @@ void TfrmImage::CropAndSave() {
 void TfrmImage::SavePicture(bool cut) {
     if (!MayOverwrite())
         return;
-    WritePicture(pictavo::saving::savedArea(cut, m_rcCrop, m_nImageWidth, m_nImageHeight));
+    QueueCut(pictavo::CutJob::Kind::Encode,
+             pictavo::saving::savedArea(cut, m_rcCrop, m_nImageWidth, m_nImageHeight), cut);
 }
 
 void TfrmImage::SaveUncut() {
@@ -43,7 +57,7 @@ void TfrmImage::SaveUncut() {
         WritePicture({0, 0, m_nImageWidth, m_nImageHeight});
     } else {
         // The file as it is, byte for byte: nothing is lost to re-encoding.
-        pictavo::saving::copyUncut(m_sourceBytes, m_destBytes, m_strhMessages);
+        QueueCut(pictavo::CutJob::Kind::CopyFile, {0, 0, m_nImageWidth, m_nImageHeight}, false);
     }
 }
 
@@ -52,12 +66,35 @@ void TfrmImage::PlayCutBeep() {
 }
 
 void TfrmImage::WritePicture(const pictavo::Rect& area) {
-    pictavo::saving::writePicture(m_bmpWork, area, m_nQuality, m_sourceBytes, m_destBytes,
-                                  m_metadata.empty() ? nullptr : &m_metadata);
+    QueueCut(pictavo::CutJob::Kind::Encode, area, false);
+}
+
+void TfrmImage::QueueCut(pictavo::CutJob::Kind kind, const pictavo::Rect& area, bool cut) {
+    pictavo::CutJob job;
+    job.kind = kind;
+    job.picture = m_bmpWork;  // shares the raster
+    job.area = area;
+    job.quality = m_nQuality;
+    job.source = m_sourceBytes;
+    job.dest = m_destBytes;
+    if (!m_metadata.empty())
+        job.metadata = m_metadata;
+    job.messages = m_strhMessages;
+    job.cut = cut;
+    job.modified = Modified;
+    // With two cuts waiting this waits for the oldest: memory stays bounded
+    // and no cut is dropped.
+    m_writer->submit(std::move(job));
 }
 
 bool TfrmImage::MayOverwrite() {
-    if (!m_bConfirm || !pictavo::saving::fileExists(m_destBytes))
+    if (!m_bConfirm)
+        return true;
+    // The same file still being written (the run came back to a picture):
+    // the question is about the file as it will be.
+    if (m_writer->pendingFor(m_destBytes))
+        m_writer->waitIdle();
+    if (!pictavo::saving::fileExists(m_destBytes))
         return true;
     QuestionBox box(m_strhMessages.text(kOverwriteCaption), m_strhMessages.text(kOverwrite), this);
     return box.exec() == QMessageBox::Yes;
@@ -65,4 +102,118 @@ bool TfrmImage::MayOverwrite() {
 
 QString TfrmImage::savingText() const {
     return m_strhMessages.text(kSaving) + m_sDestFile + QStringLiteral("...");
+}
+
+void TfrmImage::setCutWork(pictavo::CutWriter::Work work) {
+    m_writer.reset();
+    m_writer = std::make_unique<pictavo::CutWriter>(pictavo::CutWriter::kDefaultMaxPending,
+                                                    std::move(work));
+    // Told on the writer thread; the news is taken on this one.
+    m_writer->setOnFinished([this] {
+        QMetaObject::invokeMethod(
+            this, [this] { TakeWriterNews(false); }, Qt::QueuedConnection);
+    });
+}
+
+std::size_t TfrmImage::pendingWrites() const {
+    return m_writer->pending();
+}
+
+bool TfrmImage::FinishWrites() {
+    // Nothing else is for this picture while the writes end.
+    const bool waiting = std::exchange(m_bWaiting, false);
+    if (!m_writer->waitIdle(kNoticeAfterMs)) {
+        ShowWritingNotice(true);
+        while (!m_writer->waitIdle(50))
+            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        ShowWritingNotice(false);
+    }
+    m_bWaiting = waiting;
+    return TakeWriterNews(true);
+}
+
+bool TfrmImage::TakeWriterNews(bool now) {
+    for (pictavo::CutOutcome& outcome : m_writer->takeFinished()) {
+        if (!outcome.written)
+            m_failedCuts.push_back(std::move(outcome));
+    }
+    if (m_failedCuts.empty() || !(now || m_bWaiting))
+        return false;
+    return ReportFailedCuts();
+}
+
+bool TfrmImage::ReportFailedCuts() {
+    const bool waiting = std::exchange(m_bWaiting, false);
+    bool restored = false;
+    while (!m_failedCuts.empty()) {
+        pictavo::CutOutcome failed = std::move(m_failedCuts.front());
+        m_failedCuts.erase(m_failedCuts.begin());
+        // The click finished the picture; a cut that did not reach the disk
+        // leaves it unfinished, as a failed write always has.
+        --m_nProcessed;
+        ErrorBox::show(QString::fromStdString(failed.error), this);
+        const bool back =
+            m_cutFailed ? m_cutFailed(QByteArray::fromStdString(failed.source)) : isVisible();
+        // Only the first picture comes back; the run replays the later ones
+        // after it.
+        if (back && !restored && failed.failedJob) {
+            RestoreFailedCut(*failed.failedJob);
+            restored = true;
+        }
+    }
+    m_bWaiting = restored || waiting;
+    return restored;
+}
+
+void TfrmImage::RestoreFailedCut(const pictavo::CutJob& job) {
+    m_nState = 0;
+    PresentPicture(job.picture, {}, job.metadata.value_or(pictavo::JpegMetadata{}),
+                   QByteArray::fromStdString(job.source));
+    if (m_toolBar)
+        m_toolBar->ResetEffects();
+    m_sDestFile = QFile::decodeName(QByteArray::fromStdString(job.dest));
+    m_destBytes = job.dest;
+    CalcCropSize();
+    Modified = job.modified;
+    if (m_toolBar)
+        m_toolBar->UpdateModifiedIndicator();
+    if (job.cut) {
+        // As the click left it: the frame where it was, frozen, strips black.
+        m_rcCrop = job.area;
+        m_bTracking = false;
+        DrawFrame(m_rcCrop, true);
+    } else {
+        m_rcCrop = pictavo::frame::centredFrame({m_nImageWidth, m_nImageHeight},
+                                                {m_nCropWidth, m_nCropHeight});
+        DrawFrame(m_rcCrop, false);
+        m_bTracking = true;
+    }
+    ShowStatus(savingText());
+}
+
+void TfrmImage::ShowWritingNotice(bool on) {
+    if (!on) {
+        if (m_writingNotice)
+            m_writingNotice->hide();
+        return;
+    }
+    if (!m_writingNotice) {
+        m_writingNotice = new QLabel(QString::fromUtf8("Writing the last cuts\u2026"), this,
+                                     Qt::Tool | Qt::FramelessWindowHint);
+        m_writingNotice->setMargin(12);
+        m_writingNotice->adjustSize();
+    }
+    // Over the crop window while it is up, else where the user looks: the
+    // main window's monitor.
+    QRect area = geometry();
+    if (!isVisible()) {
+        if (m_mainWindow && m_mainWindow->isVisible())
+            area = m_mainWindow->frameGeometry();
+        else if (const QScreen* monitor = screenOf(m_mainWindow))
+            area = monitor->geometry();
+    }
+    m_writingNotice->move(area.center() - m_writingNotice->rect().center());
+    m_writingNotice->show();
+    m_writingNotice->raise();
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }

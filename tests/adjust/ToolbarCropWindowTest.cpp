@@ -64,6 +64,7 @@ private:
     QLabel* light() { return m_toolBar->findChild<QLabel*>(QStringLiteral("m_shpModified")); }
     void shiftClick() {
         QTest::mouseClick(viewOf(*m_window), Qt::LeftButton, Qt::ShiftModifier, QPoint(300, 300));
+        m_window->FinishWrites();
     }
 
     std::unique_ptr<pictavo::test::TempDir> m_dir;

@@ -6,11 +6,15 @@
 #include <QTest>
 #include <QTimer>
 
+#include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <functional>
 #include <memory>
 #include <set>
+#include <stdexcept>
 #include <string>
+#include <thread>
 
 #include "app/TfrmFolderMan.h"
 #include "core/JpegDecoder.h"
@@ -58,6 +62,8 @@ private slots:
     void aSourceFolderThatGoesAwayEndsTheRunWithOneBox_data();
     void aSourceFolderThatGoesAwayEndsTheRunWithOneBox();
     void namesThatAreNoUtf8KeepTheirBytes();
+    void aFailedCutComesBackAfterItsBoxWhileLaterCutsAreWritten();
+    void theRunEndsOnlyWhenItsCutsAreOnDisk();
 
 private:
     QString file(const QString& name) const { return m_source + QLatin1Char('/') + name; }
@@ -275,5 +281,122 @@ void BatchRunTest::namesThatAreNoUtf8KeepTheirBytes() {
     QCOMPARE(m_window->findChild<QLabel*>(QStringLiteral("m_lblLastProcessed"))->text(), QString());
 }
 
+void BatchRunTest::aFailedCutComesBackAfterItsBoxWhileLaterCutsAreWritten() {
+    pictavo::test::JpegFixtureOptions options;
+    options.width = 96;
+    options.height = 64;
+    for (const char* name : {"a.jpg", "b.jpg", "c.jpg"}) {
+        pictavo::test::writeJpegFixture(m_source.toStdString(), name, options);
+    }
+    const QString cutA = m_dest + QStringLiteral("/_a.jpg");
+    // The disk fills up while a is written, once c is on screen.
+    std::atomic<bool> diskFull{false};
+    m_image->setCutWork([&](const pictavo::CutJob& job) {
+        if (job.dest == cutA.toStdString()) {
+            while (!diskFull) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            }
+            throw std::runtime_error("Cannot write " + job.dest + ": No space left on device");
+        }
+        pictavo::CutWriter::write(job);
+    });
+
+    // Each new picture on screen gets the next action: one loaded, or the
+    // failed one back (its frame frozen) after the box.
+    ModalAnswerer answerer;
+    pictavo::Rect frameAtTheClick;
+    bool backAsItWas = false;
+    const QList<Action> actions = {
+        [&](TfrmImage& w) {
+            frameAtTheClick = w.cropRect();
+            leftClickOnThePicture()(w);
+        },
+        leftClickOnThePicture(),
+        [&](TfrmImage&) { diskFull = true; },
+        [&](TfrmImage& w) {
+            // a again, as the click left it: frame frozen where it was.
+            backAsItWas =
+                !w.tracking() && w.cropRect() == frameAtTheClick && m_link->loaded.size() == 3;
+            QTest::keyClick(&w, Qt::Key_Space);
+        },
+        key(Qt::Key_Space),
+        key(Qt::Key_Escape),
+    };
+    qsizetype step = 0;
+    qsizetype answered = 0;
+    bool cameBack = false;
+    QTimer user;
+    user.setInterval(10);
+    connect(&user, &QTimer::timeout, this, [&] {
+        const bool comeback = !cameBack && !answerer.seen().isEmpty() && !m_image->tracking();
+        if (!m_image->isVisible() || QApplication::activeModalWidget() || m_image->m_nState != 0 ||
+            (m_link->loaded.size() == answered && !comeback) || step >= actions.size()) {
+            return;
+        }
+        cameBack = cameBack || comeback;
+        answered = m_link->loaded.size();
+        actions[step++](*m_image);
+    });
+    user.start();
+    QTest::mouseClick(m_window->findChild<QWidget*>(QStringLiteral("m_lblStart")), Qt::LeftButton,
+                      Qt::NoModifier, QPoint(3, 3));
+    user.stop();
+
+    QCOMPARE(answerer.texts(), QStringList({QStringLiteral("Cannot write ") + cutA +
+                                            QStringLiteral(": No space left on device.")}));
+    QVERIFY(backAsItWas);
+    QCOMPARE(step, actions.size());
+    const QString a = file(QStringLiteral("a.jpg"));
+    const QString b = file(QStringLiteral("b.jpg"));
+    const QString c = file(QStringLiteral("c.jpg"));
+    // Back at a after the box; b and c are shown again after it.
+    QCOMPARE(m_link->loaded, QStringList({a, b, c, b, c}));
+    QVERIFY(!QFile::exists(cutA));
+    // Queued after the failed one, b's cut was still written.
+    QCOMPARE(pictavo::decodeJpegFile((m_dest + QStringLiteral("/_b.jpg")).toStdString()).height(),
+             64);
+    // Both clicks count as cut; the failed picture counts as processed only
+    // once it is dealt with again: a once, b twice.
+    QCOMPARE(m_window->statusText(1), QStringLiteral("3 images processed, 2 images cropped."));
+    QCOMPARE(m_window->findChild<QLabel*>(QStringLiteral("m_lblLastProcessed"))->text(),
+             QStringLiteral("2"));
+}
+
+void BatchRunTest::theRunEndsOnlyWhenItsCutsAreOnDisk() {
+    pictavo::test::JpegFixtureOptions options;
+    options.width = 96;
+    options.height = 64;
+    for (const char* name : {"a.jpg", "b.jpg"}) {
+        pictavo::test::writeJpegFixture(m_source.toStdString(), name, options);
+    }
+    // A slow disk: the run's end has to wait for the last cut.
+    m_image->setCutWork([](const pictavo::CutJob& job) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(900));
+        pictavo::CutWriter::write(job);
+    });
+    bool noticeShown = false;
+    QTimer watch;
+    watch.setInterval(20);
+    connect(&watch, &QTimer::timeout, this, [&] {
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            auto* label = qobject_cast<QLabel*>(w);
+            if (label && label->isVisible() &&
+                label->text().startsWith(QStringLiteral("Writing the last cuts"))) {
+                noticeShown = true;
+            }
+        }
+    });
+    watch.start();
+    run({leftClickOnThePicture(), key(Qt::Key_Escape)});
+    watch.stop();
+
+    QVERIFY(!m_window->running());
+    QCOMPARE(pictavo::decodeJpegFile((m_dest + QStringLiteral("/_a.jpg")).toStdString()).height(),
+             64);
+    QVERIFY(noticeShown);
+    QCOMPARE(m_window->statusText(1), QStringLiteral("1 images processed, 1 images cropped."));
+    QCOMPARE(m_window->findChild<QLabel*>(QStringLiteral("m_lblLastProcessed"))->text(),
+             QStringLiteral("1"));
+}
 PICTAVO_QTEST_MAIN(BatchRunTest)
 #include "BatchRunTest.moc"

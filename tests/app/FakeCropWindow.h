@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QFile>
+#include <QMap>
 #include <QSet>
 #include <QString>
 #include <QStringList>
@@ -8,6 +9,7 @@
 #include <deque>
 #include <functional>
 #include <stdexcept>
+#include <utility>
 
 #include "app/CropWindowLink.h"
 
@@ -47,6 +49,14 @@ public:
             throw std::runtime_error("no worker thread");
         }
     }
+    void setCutFailed(CutFailed cutFailed) override { m_cutFailed = std::move(cutFailed); }
+    // The run's end waits for the writes: the cuts in `failAtEnd` fail then.
+    void FinishWrites() override {
+        for (const QString& path : std::exchange(failAtEnd, {})) {
+            --m_processed;
+            cutFailedAnswers << m_cutFailed(QFile::encodeName(path));
+        }
+    }
     int state() const override { return m_state; }
     bool recurse() const override { return m_recurse; }
     void resetCounters() override { m_processed = m_cropped = 0; }
@@ -58,6 +68,19 @@ public:
     void act(const std::function<void()>& stepBack) {
         if (!m_waiting) {
             return;
+        }
+        // A cut written in the background fails while this picture is up.
+        const auto failure = cutFailsWhileShowing.find(static_cast<int>(shown.size()) - 1);
+        if (failure != cutFailsWhileShowing.end()) {
+            const QString path = shown.at(failure.value());
+            cutFailsWhileShowing.erase(failure);
+            --m_processed;
+            const bool back = m_cutFailed(QFile::encodeName(path));
+            cutFailedAnswers << back;
+            if (back) {
+                returnedTo << path;  // now on screen, and waiting
+                return;
+            }
         }
         m_waiting = false;
         Command c = Command::Skip;
@@ -95,10 +118,17 @@ public:
     };
     QList<Prefetched> prefetched;
     bool prefetchFails = false;
+    // Index in `shown` of the picture on screen -> index in `shown` of the
+    // earlier picture whose cut fails then.
+    QMap<int, int> cutFailsWhileShowing;
+    QStringList failAtEnd;
+    QList<bool> cutFailedAnswers;  // what the run answered to each failure
+    QStringList returnedTo;        // failed pictures the run went back to
     bool m_recurse = false;
     bool endless = false;  // the walk asked for far more images than there are
 
 private:
+    CutFailed m_cutFailed;
     bool m_visible = false;
     bool m_waiting = false;
     int m_state = 1;

@@ -11,6 +11,7 @@
 #include <QStringList>
 
 #include <ctime>
+#include <deque>
 #include <functional>
 #include <initializer_list>
 
@@ -378,4 +379,60 @@ TEST_F(FolderWalkTest, ARunRemovesOnlyItsOwnStaleTemporaryFiles) {
     left.sort();
     EXPECT_EQ(left, expected);
     EXPECT_TRUE(QFile::exists(root + QStringLiteral("/target.jpg")));
+}
+
+TEST_F(FolderWalkTest, AFailedCutTakesTheRunBackToItsPicture) {
+    files(source, {"a.jpg", "b.jpg", "c.jpg", "d.jpg"});
+    // While c is up, the cut of a fails: the run is back at a, then shows
+    // b and c again and goes on.
+    crop.script = {Command::Crop, Command::Crop, Command::Skip};
+    crop.cutFailsWhileShowing = {{2, 0}};
+    EXPECT_EQ(run(), QString());
+    EXPECT_EQ(crop.returnedTo, QStringList({source + QStringLiteral("/a.jpg")}));
+    EXPECT_EQ(shownNames(), list({"a.jpg", "b.jpg", "c.jpg", "b.jpg", "c.jpg", "d.jpg"}));
+    EXPECT_EQ(crop.processed(), 5);
+}
+
+TEST_F(FolderWalkTest, TheResumePointNeverPassesAFailedCut) {
+    files(source, {"a.jpg", "b.jpg", "c.jpg"});
+    const QString b = source + QStringLiteral("/b.jpg");
+    const QString c = source + QStringLiteral("/c.jpg");
+    struct Case {
+        const char* what;
+        std::deque<Command> script;
+        QMap<int, int> failWhileShowing;
+        QStringList failAtEnd;
+        const char* resume;
+    };
+    const QList<Case> cases = {
+        {"left on c, all written", {Command::Crop, Command::Crop, Command::Escape}, {}, {}, "2"},
+        {"b fails while c is up, left there",
+         {Command::Crop, Command::Crop, Command::Escape},
+         {{2, 1}},
+         {},
+         "1"},
+        {"left on c, b fails while the run ends",
+         {Command::Crop, Command::Crop, Command::Escape},
+         {},
+         {b},
+         "1"},
+        {"all done, c fails while the run ends",
+         {Command::Crop, Command::Crop, Command::Crop},
+         {},
+         {c},
+         "2"},
+    };
+    for (const Case& one : cases) {
+        crop.script = one.script;
+        crop.cutFailsWhileShowing = one.failWhileShowing;
+        crop.failAtEnd = one.failAtEnd;
+        crop.cutFailedAnswers.clear();
+        crop.shown.clear();
+        walk.setStartFrom(0);
+        EXPECT_EQ(run(), QString::fromUtf8(one.resume)) << one.what;
+        // After the walk nothing goes back: only the resume point moves.
+        if (!one.failAtEnd.isEmpty()) {
+            EXPECT_EQ(crop.cutFailedAnswers, QList<bool>({false})) << one.what;
+        }
+    }
 }

@@ -11,7 +11,10 @@
 
 #include <unistd.h>
 
+#include <atomic>
+#include <chrono>
 #include <memory>
+#include <thread>
 
 #include "core/JpegDecoder.h"
 #include "crop/TNOEraseBackgroundImage.h"
@@ -35,6 +38,12 @@ void click(TfrmImage& window, Qt::KeyboardModifiers modifiers = Qt::NoModifier) 
     QTest::mouseClick(viewOf(window), Qt::LeftButton, modifiers, QPoint(300, 300));
 }
 
+// A click, then the wait until its cut is on disk (or its failure reported).
+void clickAndWrite(TfrmImage& window, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    click(window, modifiers);
+    window.FinishWrites();
+}
+
 bool exists(const std::string& path) {
     return ::access(path.c_str(), F_OK) == 0;
 }
@@ -54,6 +63,7 @@ private slots:
     void aSecondClickBeforeTheNextPictureDoesNothing();
     void failedWriteKeepsThePictureWithBlackStrips();
     void failedCopyNamesBothPaths();
+    void theCutIsWrittenBehindTheNextPictureAndBackWaitsForIt();
 
 private:
     QString source(const std::string& name, int width, int height);
@@ -98,7 +108,7 @@ void TfrmImageSaveTest::leftClickWritesTheCutAtTheChosenQuality() {
         m_window->SetQuality(quality);
         m_window->ShowImage(photo, target);
         QCOMPARE(m_window->cropRect(), (Rect{0, 20, 480, 340}));
-        click(*m_window);
+        clickAndWrite(*m_window);
         const auto want =
             pictavo::test::cjpegReference(pixels, {0, 20, 480, 340}, quality, m_dir->path());
         QVERIFY(!want.empty());
@@ -118,7 +128,7 @@ void TfrmImageSaveTest::shiftClickCopiesTheFileByteForByte() {
     const QString target = dest("_b.jpg");
     m_window->SetQuality(10);
     m_window->ShowImage(photo, target);
-    click(*m_window, Qt::ShiftModifier);
+    clickAndWrite(*m_window, Qt::ShiftModifier);
     QVERIFY(readBytes(target.toStdString()) == readBytes(photo.toStdString()));
     QCOMPARE(m_window->m_nProcessed, 1);
     QCOMPARE(m_window->m_nCropped, 0);
@@ -153,7 +163,7 @@ void TfrmImageSaveTest::overwriteQuestionAskedOnceAndNoWritesNothing() {
     m_window->ShowImage(photo, target);
     {
         ModalAnswerer yes(ModalAnswerer::clickButton(QMessageBox::Yes));
-        click(*m_window, Qt::ShiftModifier);
+        clickAndWrite(*m_window, Qt::ShiftModifier);
         QCOMPARE(yes.seen().size(), 1);
     }
     QVERIFY(readBytes(target.toStdString()) == readBytes(photo.toStdString()));
@@ -183,7 +193,7 @@ void TfrmImageSaveTest::withoutConfirmationAnEarlierFileIsReplaced() {
     pictavo::test::writeBytes(target.toStdString(), {'o', 'l', 'd'});
     ModalAnswerer answerer;
     m_window->ShowImage(photo, target);
-    click(*m_window);
+    clickAndWrite(*m_window);
     QVERIFY(answerer.seen().isEmpty());
     QCOMPARE(pictavo::decodeJpegFile(target.toStdString()).height(), 320);
 }
@@ -192,7 +202,7 @@ void TfrmImageSaveTest::aSecondClickBeforeTheNextPictureDoesNothing() {
     const QString photo = source("e.jpg", 480, 360);
     const QString target = dest("_e.jpg");
     m_window->ShowImage(photo, target);
-    click(*m_window);
+    clickAndWrite(*m_window);
     QCOMPARE(pictavo::decodeJpegFile(target.toStdString()).height(), 320);
     QFile::remove(target);
     click(*m_window);
@@ -216,11 +226,12 @@ void TfrmImageSaveTest::failedWriteKeepsThePictureWithBlackStrips() {
         m_window->m_nProcessed = 0;
         m_window->ShowImage(photo, target);
         ModalAnswerer answerer;
-        click(*m_window);
+        clickAndWrite(*m_window);
         QCOMPARE(answerer.seen().size(), 1);
         const ModalAnswerer::Seen& box = answerer.seen().front();
         QCOMPARE(box.title, QStringLiteral("Pictavo"));
         QCOMPARE(box.icon, QMessageBox::Critical);
+        QVERIFY2(box.text.contains(target), qPrintable(box.text));
         QVERIFY(!exists(target.toStdString()));
         QCOMPARE(m_window->m_nState, 0);
         QCOMPARE(m_window->m_nCropped, 1);
@@ -262,12 +273,54 @@ void TfrmImageSaveTest::failedCopyNamesBothPaths() {
     const QString target = dest("missing/_g.jpg");
     m_window->ShowImage(photo, target);
     ModalAnswerer answerer;
-    click(*m_window, Qt::ShiftModifier);
+    clickAndWrite(*m_window, Qt::ShiftModifier);
     QCOMPARE(answerer.texts(), QStringList{QStringLiteral("Can't copy file ") + photo +
                                            QStringLiteral(" to ") + target + QLatin1Char('.')});
     QCOMPARE(m_window->m_nState, 0);
     QCOMPARE(m_window->m_nProcessed, 0);
     QVERIFY(m_window->tracking());
+}
+
+void TfrmImageSaveTest::theCutIsWrittenBehindTheNextPictureAndBackWaitsForIt() {
+    const QString photo = source("h.jpg", 480, 360);
+    const QString next = source("i.jpg", 480, 360);
+    const QString target = dest("_h.jpg");
+    const pictavo::Picture pixels = pictavo::decodeJpegFile(photo.toStdString());
+    // A disk that takes the cut only when the test says so.
+    std::atomic<bool> diskReady{false};
+    m_window->setCutWork([&](const pictavo::CutJob& job) {
+        while (!diskReady)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        pictavo::CutWriter::write(job);
+    });
+    m_window->m_bConfirm = true;
+    m_window->ShowImage(photo, target);
+    click(*m_window);
+    // The picture is done with at once; its cut is on its way.
+    QCOMPARE(m_window->m_nState, 2);
+    QCOMPARE(m_window->pendingWrites(), std::size_t{1});
+    QVERIFY(!exists(target.toStdString()));
+
+    // Back from the next picture while the cut is still being written: Back
+    // waits for it.
+    m_window->ShowImage(next, dest("_i.jpg"));
+    std::thread disk([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        diskReady = true;
+    });
+    QTest::keyClick(m_window.get(), Qt::Key_Backspace);
+    disk.join();
+    QCOMPARE(m_window->m_nState, 2);
+    QCOMPARE(m_window->pendingWrites(), std::size_t{0});
+    QVERIFY(readBytes(target.toStdString()) ==
+            pictavo::test::cjpegReference(pixels, {0, 20, 480, 340}, 100, m_dir->path()));
+
+    // So the overwrite question, back at h, sees the file.
+    m_window->ShowImage(photo, target);
+    ModalAnswerer no(ModalAnswerer::clickButton(QMessageBox::No));
+    click(*m_window);
+    QCOMPARE(no.seen().size(), 1);
+    QCOMPARE(m_window->pendingWrites(), std::size_t{0});
 }
 
 PICTAVO_QTEST_MAIN(TfrmImageSaveTest)

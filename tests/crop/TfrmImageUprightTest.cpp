@@ -45,6 +45,7 @@ Picture turnedClockwise(const Picture& stored) {
 void click(TfrmImage& window, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
     QTest::mouseClick(window.findChild<TNOEraseBackgroundImage*>(), Qt::LeftButton, modifiers,
                       QPoint(300, 300));
+    window.FinishWrites();  // the cut is on disk
 }
 
 int exifOrientation(const std::vector<std::uint8_t>& jpeg) {

@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <utility>
+
 #include "app/CropWindowLink.h"
 #include "app/TfrmImageLink.h"
 
@@ -27,6 +29,8 @@ public:
         hints << QFile::decodeName(sourcePath);
         m_link.Prefetch(sourcePath);
     }
+    void FinishWrites() override { m_link.FinishWrites(); }
+    void setCutFailed(CutFailed cutFailed) override { m_link.setCutFailed(std::move(cutFailed)); }
     int state() const override { return m_link.state(); }
     bool recurse() const override { return m_link.recurse(); }
     void resetCounters() override { m_link.resetCounters(); }
