@@ -88,7 +88,16 @@ TfrmToolBar::TfrmToolBar(ToolbarHost& host, QWidget* parent) : QWidget(parent), 
         setGraphicsEffect(m_translucency);
         hide();
     }
-    QPalette colours = palette();
+    // The application's colours in every role, not the crop window's white
+    // text on black that a part of it would inherit.
+    QPalette colours = QGuiApplication::palette();
+    for (int group = 0; group < QPalette::NColorGroups; ++group) {
+        for (int role = 0; role < QPalette::NColorRoles; ++role) {
+            const auto g = static_cast<QPalette::ColorGroup>(group);
+            const auto r = static_cast<QPalette::ColorRole>(role);
+            colours.setBrush(g, r, colours.brush(g, r));
+        }
+    }
     colours.setColor(QPalette::Window, kBackground);
     colours.setColor(QPalette::Button, kBackground);
     setPalette(colours);

@@ -55,13 +55,31 @@ private:
     std::vector<std::unique_ptr<QProcess>> m_started;
 };
 
-// Some window manager has said on the root window that it is running.
+QByteArray xprop(const QStringList& arguments, int* exitCode = nullptr) {
+    QProcess process;
+    process.start(QStringLiteral("xprop"), arguments);
+    process.waitForFinished(3000);
+    if (exitCode) {
+        *exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    }
+    return process.readAllStandardOutput();
+}
+
+// A window manager has said on the root window that it runs, through a
+// window that still exists (one that was stopped may leave the word behind).
 bool windowManagerRunning() {
-    QProcess xprop;
-    xprop.start(QStringLiteral("xprop"),
-                {QStringLiteral("-root"), QStringLiteral("_NET_SUPPORTING_WM_CHECK")});
-    xprop.waitForFinished(3000);
-    return xprop.readAllStandardOutput().contains("window id");
+    const QByteArray said =
+        xprop({QStringLiteral("-root"), QStringLiteral("_NET_SUPPORTING_WM_CHECK")});
+    const int at = said.indexOf("window id # ");
+    if (at < 0) {
+        return false;
+    }
+    const QByteArray id = said.mid(at + 12).trimmed();
+    int exitCode = -1;
+    xprop({QStringLiteral("-id"), QString::fromLatin1(id),
+           QStringLiteral("_NET_SUPPORTING_WM_CHECK")},
+          &exitCode);
+    return exitCode == 0;
 }
 
 QImage screenShot() {
