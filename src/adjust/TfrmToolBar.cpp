@@ -328,15 +328,21 @@ void TfrmToolBar::Rebuild() {
     MakeSpareAhead();
 }
 
-void TfrmToolBar::CancelSliderPresses() {
+void TfrmToolBar::CancelPresses() {
     for (EffectSlider* slider : {m_slBrightness, m_slContrast, m_slSaturation}) {
         slider->cancelPress();
+    }
+    // A button whose release was dropped would stay drawn pressed.
+    for (QAbstractButton* button :
+         {static_cast<QAbstractButton*>(m_btnAntiAlias), static_cast<QAbstractButton*>(m_btnRedEye),
+          static_cast<QAbstractButton*>(m_btnApplyRedEye)}) {
+        button->setDown(false);
     }
 }
 
 void TfrmToolBar::ResetEffects() {
     // A press begun on the last picture ends with it.
-    CancelSliderPresses();
+    CancelPresses();
     // Set by the program: the sliders report nothing and nothing is rebuilt.
     m_slBrightness->setValue(kNeutralBrightness);
     m_slContrast->setValue(kNeutralContrast);

@@ -86,7 +86,7 @@ private:
     // meant for the one before.
     void DropInputBetweenPictures();
     // Presses in progress end without a change.
-    void CancelSliderPresses();
+    void CancelPresses();
 
     ToolbarHost& m_host;
 
