@@ -31,7 +31,7 @@ EffectSlider* sliderOf(TfrmToolBar& toolBar, const char* name) {
 // The crop window showing a 6000 x 4000 photograph, with the toolbar up.
 class Scene {
 public:
-    explicit Scene(benchmark::State& state) : m_toolBar(m_window) {
+    explicit Scene(benchmark::State& state) : m_toolBar(m_window, &m_window) {
         const auto photos = photos24mp(1);
         if (photos.empty()) {
             state.SkipWithError("no photographs: run tools/fetch-photos.sh");
@@ -161,7 +161,7 @@ void BM_PeakMemoryWithAdjustments(benchmark::State& state) {
     }
     const QString out = QString::fromStdString(scratchFolder("adjust-memory"));
     TfrmImage window;
-    TfrmToolBar toolBar(window);
+    TfrmToolBar toolBar(window, &window);
     window.setToolBar(&toolBar);
     window.SetQuality(100);
     if (!showExposed(window)) {

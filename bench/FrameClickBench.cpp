@@ -39,7 +39,7 @@ void BM_ClickToNextPicturePainted(benchmark::State& state) {
     TfrmImage window;
     std::unique_ptr<TfrmToolBar> toolBar;
     if (state.range(2) != 0) {
-        toolBar = std::make_unique<TfrmToolBar>(window);
+        toolBar = std::make_unique<TfrmToolBar>(window, &window);
         window.setToolBar(toolBar.get());
     }
     window.SetQuality(100);

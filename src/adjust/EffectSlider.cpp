@@ -130,6 +130,32 @@ void EffectSlider::wheelEvent(QWheelEvent* event) {
     event->ignore();
 }
 
+void EffectSlider::cancelPress() {
+    if (m_press == Press::None) {
+        return;
+    }
+    m_repeat.stop();
+    if (m_press == Press::Drag) {
+        setSliderDown(false);
+    }
+    m_press = Press::None;
+    setValue(m_valueAtPress);
+}
+
+void EffectSlider::hideEvent(QHideEvent* event) {
+    // The release will not come here: the strip went with Shift while the
+    // button was still down.
+    cancelPress();
+    QSlider::hideEvent(event);
+}
+
+void EffectSlider::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::EnabledChange && !isEnabled()) {
+        cancelPress();
+    }
+    QSlider::changeEvent(event);
+}
+
 void EffectSlider::finishChange(int before) {
     if (value() != before) {
         emit changed();

@@ -10,6 +10,10 @@
 // button is held and the cursor is still beyond the thumb. Left and Right
 // (without Shift, Ctrl or Alt) step to the next multiple of 5, Home and End
 // go to the ends. Other keys and the wheel do nothing.
+//
+// A press the slider cannot finish (it is hidden or disabled first, or the
+// program ends it) reports nothing: the value goes back to where the press
+// found it, which is what the picture was last rebuilt with.
 
 #include <QSlider>
 #include <QTimer>
@@ -22,6 +26,10 @@ public:
 
     explicit EffectSlider(QWidget* parent = nullptr);
 
+    // Ends a press in progress without a report; nothing if there is none.
+    void cancelPress();
+    bool pressed() const { return m_press != Press::None; }
+
 signals:
     // OnChanged: one completed change by the user.
     void changed();
@@ -32,6 +40,8 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     enum class Press { None, Drag, Track };

@@ -2,6 +2,7 @@
 
 #include <QBitmap>
 #include <QCheckBox>
+#include <QGraphicsOpacityEffect>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QKeySequence>
@@ -27,10 +28,6 @@ const QColor kBackground(160, 160, 255);
 // The colour key: pixels of exactly this colour are see-through, so no
 // control of the strip uses it.
 const QColor kColourKey(0, 255, 255);
-// Constant translucency of the whole strip (needs a compositing manager;
-// without one the strip is opaque).
-constexpr double kOpacity = 200.0 / 255.0;
-
 constexpr int kNeutralBrightness = 0;
 constexpr int kNeutralContrast = 0;
 constexpr int kNeutralSaturation = 255;
@@ -72,19 +69,35 @@ QLabel* makeLabel(QWidget* parent, const char* name, const QString& text, const 
 
 }  // namespace
 
-TfrmToolBar::TfrmToolBar(ToolbarHost& host, QWidget* parent)
-    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
-                          Qt::WindowDoesNotAcceptFocus),
-      m_host(host) {
+TfrmToolBar::TfrmToolBar(ToolbarHost& host, QWidget* parent) : QWidget(parent), m_host(host) {
     setWindowTitle(QStringLiteral("Pictavo"));
     // It comes up while the user holds Shift over the crop window, which
     // keeps the keyboard for its commands.
-    setAttribute(Qt::WA_ShowWithoutActivating);
     setFocusPolicy(Qt::NoFocus);
-    // The strip is never the active window, and its hints still show.
+    // The crop window's hints show while it is not the active window too.
     setAttribute(Qt::WA_AlwaysShowToolTips);
-    setWindowOpacity(kOpacity);
-    QPalette colours = palette();
+    // A click on the strip, or on a control that ignores it, is not a click
+    // on the picture beneath: it never reaches the crop window.
+    setAttribute(Qt::WA_NoMousePropagation);
+    if (parent) {
+        // A separate window would be at the mercy of each window manager's
+        // stacking of the full-screen crop window; as a part of that window
+        // the strip blends itself over the picture, compositor or not.
+        m_translucency = new QGraphicsOpacityEffect(this);
+        m_translucency->setOpacity(kOpacity);
+        setGraphicsEffect(m_translucency);
+        hide();
+    }
+    // The application's colours in every role, not the crop window's white
+    // text on black that a part of it would inherit.
+    QPalette colours = QGuiApplication::palette();
+    for (int group = 0; group < QPalette::NColorGroups; ++group) {
+        for (int role = 0; role < QPalette::NColorRoles; ++role) {
+            const auto g = static_cast<QPalette::ColorGroup>(group);
+            const auto r = static_cast<QPalette::ColorRole>(role);
+            colours.setBrush(g, r, colours.brush(g, r));
+        }
+    }
     colours.setColor(QPalette::Window, kBackground);
     colours.setColor(QPalette::Button, kBackground);
     setPalette(colours);
@@ -95,6 +108,7 @@ TfrmToolBar::TfrmToolBar(ToolbarHost& host, QWidget* parent)
 
     CreateControls();
     FormCreate();
+    DropInputBetweenPictures();
 
     // The six texts come from the machine-wide "Language" section at every
     // show, and go back there at the end if the toolbar was shown.
@@ -188,11 +202,45 @@ void TfrmToolBar::FormCreate() {
 }
 
 void TfrmToolBar::showOnScreen(const QRect& screen) {
-    setGeometry(screen.x(), screen.y(), screen.width(), kHeight);
+    const QPoint topLeft =
+        parentWidget() ? parentWidget()->mapFromGlobal(screen.topLeft()) : screen.topLeft();
+    setGeometry(topLeft.x(), topLeft.y(), screen.width(), kHeight);
     if (!isVisible()) {
         show();
     }
     raise();
+}
+
+void TfrmToolBar::keepOnTop() {
+    if (parentWidget()) {
+        raise();
+    }
+}
+
+void TfrmToolBar::DropInputBetweenPictures() {
+    installEventFilter(this);
+    for (QWidget* control : findChildren<QWidget*>()) {
+        control->installEventFilter(this);
+    }
+}
+
+bool TfrmToolBar::eventFilter(QObject* watched, QEvent* event) {
+    switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::MouseMove:
+        case QEvent::Wheel:
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+            if (!m_host.waitsForUser()) {
+                return true;
+            }
+            break;
+        default:
+            break;
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void TfrmToolBar::showEvent(QShowEvent* event) {
@@ -206,7 +254,14 @@ void TfrmToolBar::FormShow() {
 }
 
 void TfrmToolBar::UpdateColourKey() {
+    // The key is looked for in the strip's own colours, not blended ones.
+    if (m_translucency) {
+        m_translucency->setEnabled(false);
+    }
     const QImage shot = grab().toImage().scaled(size());
+    if (m_translucency) {
+        m_translucency->setEnabled(true);
+    }
     setMask(QBitmap::fromImage(shot.createMaskFromColor(kColourKey.rgb(), Qt::MaskOutColor)));
 }
 
@@ -273,7 +328,21 @@ void TfrmToolBar::Rebuild() {
     MakeSpareAhead();
 }
 
+void TfrmToolBar::CancelPresses() {
+    for (EffectSlider* slider : {m_slBrightness, m_slContrast, m_slSaturation}) {
+        slider->cancelPress();
+    }
+    // A button whose release was dropped would stay drawn pressed.
+    for (QAbstractButton* button :
+         {static_cast<QAbstractButton*>(m_btnAntiAlias), static_cast<QAbstractButton*>(m_btnRedEye),
+          static_cast<QAbstractButton*>(m_btnApplyRedEye)}) {
+        button->setDown(false);
+    }
+}
+
 void TfrmToolBar::ResetEffects() {
+    // A press begun on the last picture ends with it.
+    CancelPresses();
     // Set by the program: the sliders report nothing and nothing is rebuilt.
     m_slBrightness->setValue(kNeutralBrightness);
     m_slContrast->setValue(kNeutralContrast);

@@ -1,12 +1,13 @@
 #pragma once
 
 // The adjustment toolbar: a translucent strip across the top of the crop
-// window's screen, shown while Shift is held. It keeps an untouched copy of
-// the picture the crop window loaded and, after every completed change of a
-// control, rebuilds the adjusted picture from it (brightness, contrast,
-// saturation, Antialias, in that order) and hands it to the crop window. Its
-// red-eye group selects a rectangle with the crop window's selection tool
-// and takes the red out of it.
+// window's screen, shown while Shift is held. Given the crop window as its
+// parent it is a part of that window, painted over the picture, so no window
+// manager can stack it below; on its own it is an ordinary opaque window. It keeps an untouched
+// copy of the picture the crop window loaded and, after every completed change of a control,
+// rebuilds the adjusted picture from it (brightness, contrast, saturation, Antialias, in that
+// order) and hands it to the crop window. Its red-eye group selects a rectangle with the crop
+// window's selection tool and takes the red out of it.
 
 #include <QWidget>
 
@@ -18,6 +19,7 @@
 
 class EffectSlider;
 class QCheckBox;
+class QGraphicsOpacityEffect;
 class QGroupBox;
 class QLabel;
 class QPushButton;
@@ -28,6 +30,9 @@ class TfrmToolBar : public QWidget, public AdjustmentToolbar {
     Q_OBJECT
 public:
     static constexpr int kHeight = 59;
+
+    // The translucency of the strip over what lies beneath it.
+    static constexpr double kOpacity = 200.0 / 255.0;
 
     explicit TfrmToolBar(ToolbarHost& host, QWidget* parent = nullptr);
     ~TfrmToolBar() override;
@@ -43,6 +48,7 @@ public:
     void showOnScreen(const QRect& screen) override;
     void hideToolbar() override { hide(); }
     bool isShown() const override { return isVisible(); }
+    void keepOnTop() override;
     void pressRedEyeTool() override;
     bool applyRedEyeEnabled() const override;
     void clickApplyRedEye() override;
@@ -58,6 +64,7 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void FormCreate();
@@ -74,6 +81,12 @@ private:
     void m_btnApplyRedEyeClick();
     // Pixels of exactly aqua are see-through.
     void UpdateColourKey();
+    // Input is taken only while the crop window waits for the user on a
+    // picture: what comes while one picture ends and the next loads was
+    // meant for the one before.
+    void DropInputBetweenPictures();
+    // Presses in progress end without a change.
+    void CancelPresses();
 
     ToolbarHost& m_host;
 
@@ -101,4 +114,6 @@ private:
     QGroupBox* m_gbRedEye = nullptr;
     QToolButton* m_btnRedEye = nullptr;
     QPushButton* m_btnApplyRedEye = nullptr;
+    // The strip's translucency when it lies over the crop window.
+    QGraphicsOpacityEffect* m_translucency = nullptr;
 };

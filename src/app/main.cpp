@@ -46,7 +46,8 @@ int main(int argc, char* argv[]) {
     TfrmSplash frmSplash;  // its timer counts from now
     TfrmImage frmImage;
     frmImage.setKeyboardState(keyboard.get());
-    TfrmToolBar frmToolBar(frmImage);
+    // A part of the crop window, so that it is always above the picture.
+    TfrmToolBar frmToolBar(frmImage, &frmImage);
     frmImage.setToolBar(&frmToolBar);
 
     TfrmImageLink cropLink(frmImage);

@@ -39,6 +39,8 @@ public:
     virtual void showOnScreen(const QRect& screen) = 0;
     virtual void hideToolbar() = 0;
     virtual bool isShown() const = 0;
+    // Back above the crop window's own parts after one of them was raised.
+    virtual void keepOnTop() = 0;
 
     // Red eye: the selection-tool button pressed down and clicked (S); the
     // Apply button clicked (A) if it is enabled; the selection given up

@@ -284,6 +284,9 @@ void TfrmImage::ShowStatus(const QString& text) {
     m_lblStatus->adjustSize();
     m_lblStatus->show();
     m_lblStatus->raise();
+    if (m_toolBar) {
+        m_toolBar->keepOnTop();
+    }
 }
 
 // ---------------------------------------------------------------- view

@@ -65,8 +65,12 @@ void TfrmImage::SetRedEyeMode(bool on) {
     m_bRedEyeMode = on;
     DrawFrame(m_rcCrop, false);
     m_Tracker->setVisible(on);
-    if (on)
+    if (on) {
         m_Tracker->raise();
+        if (m_toolBar) {
+            m_toolBar->keepOnTop();
+        }
+    }
     m_Tracker->SetIdle(!on);
     m_Tracker->repaint();
 }

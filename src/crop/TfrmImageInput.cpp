@@ -26,6 +26,13 @@ bool TfrmImage::event(QEvent* event) {
     if (event->type() == QEvent::WindowDeactivate) {
         m_pressedKeys.clear();
     }
+    // Every key is a command of this window on its release, the toolbar's
+    // access keys included: none of the toolbar's controls, which are parts
+    // of this window, takes one on its press as a shortcut of its own.
+    if (event->type() == QEvent::ShortcutOverride) {
+        event->accept();
+        return true;
+    }
     return QWidget::event(event);
 }
 

@@ -17,4 +17,7 @@ public:
     // Size of the picture view, and its top left in the window's client area.
     virtual QSize GetImageSize() const = 0;
     virtual QPoint GetImagePos() const = 0;
+    // A picture is on screen and waits for the user: not while one ends and
+    // the next loads.
+    virtual bool waitsForUser() const = 0;
 };

@@ -72,7 +72,7 @@ void AdjustEndToEndTest::adjustRedEyeAndUncutThroughTheRealToolbar() {
 
     TfrmFolderMan window;
     TfrmImage image;
-    TfrmToolBar toolBar(image);
+    TfrmToolBar toolBar(image, &image);
     image.setToolBar(&toolBar);
     HeldShift keys;
     image.setKeyboardState(&keys);

@@ -26,6 +26,10 @@ enum Action {
     kKeyUp,
     kWheel,
     kSetByProgram,
+    // A press the slider cannot finish, then a click on the track right of
+    // the thumb.
+    kTrackHeldThenHidden,
+    kDragThenDisabled,
 };
 
 // Exposes the thumb's place for the test's mouse positions.
@@ -76,6 +80,10 @@ void EffectSliderTest::userActionsAndTheirReports_data() {
     QTest::newRow("Up does nothing") << 0 << int(kKeyUp) << 0 << 0 << 0;
     QTest::newRow("wheel does nothing") << 0 << int(kWheel) << 0 << 0 << 0;
     QTest::newRow("set by the program") << 0 << int(kSetByProgram) << 100 << 0 << 0;
+    QTest::newRow("hidden while the track repeats, then a click")
+        << 0 << int(kTrackHeldThenHidden) << 5 << 1 << 1;
+    QTest::newRow("disabled while dragged, then a click")
+        << 20 << int(kDragThenDisabled) << 25 << 1 << 1;
 }
 
 void EffectSliderTest::userActionsAndTheirReports() {
@@ -153,6 +161,31 @@ void EffectSliderTest::userActionsAndTheirReports() {
         }
         case kSetByProgram:
             slider.setValue(100);
+            break;
+        case kTrackHeldThenHidden:
+        case kDragThenDisabled:
+            if (action == kTrackHeldThenHidden) {
+                QTest::mousePress(&slider, Qt::LeftButton, {}, farRight);
+                QTRY_COMPARE(slider.value(), 10);
+                slider.hide();
+            } else {
+                QTest::mousePress(&slider, Qt::LeftButton, {}, thumb);
+                QTest::mouseMove(&slider, thumb + QPoint(30, 0));
+                QVERIFY(slider.value() > start);
+                slider.setEnabled(false);
+            }
+            // Back where the last report left it, and no more steps.
+            QCOMPARE(slider.value(), start);
+            QVERIFY(!slider.isSliderDown());
+            QTest::qWait(EffectSlider::kRepeatMs + 100);
+            QCOMPARE(slider.value(), start);
+            slider.show();
+            slider.setEnabled(true);
+            QVERIFY(QTest::qWaitForWindowExposed(&slider));
+            // The release that comes late is nobody's.
+            QTest::mouseRelease(&slider, Qt::LeftButton, {}, farRight);
+            QCOMPARE(changed.count(), 0);
+            QTest::mouseClick(&slider, Qt::LeftButton, {}, farRight);
             break;
     }
     QCOMPARE(changed.count(), reportsBeforeRelease);

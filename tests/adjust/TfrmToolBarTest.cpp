@@ -36,11 +36,13 @@ struct RecordingHost : ToolbarHost {
     std::vector<bool> redEyeModes;
     QSize imageSize{1024, 683};
     QPoint imagePos{0, 42};
+    bool waiting = true;
 
     bool modified() const override { return isModified; }
     void SetRedEyeMode(bool on) override { redEyeModes.push_back(on); }
     QSize GetImageSize() const override { return imageSize; }
     QPoint GetImagePos() const override { return imagePos; }
+    bool waitsForUser() const override { return waiting; }
 };
 
 struct Bgr {

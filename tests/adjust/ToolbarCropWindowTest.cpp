@@ -3,9 +3,12 @@
 // changed and is re-encoded, and the next picture starts afresh.
 
 #include <QCheckBox>
+#include <QFile>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QTest>
+#include <QWindow>
 
 #include <memory>
 
@@ -58,6 +61,8 @@ private slots:
     void backToNeutralIsStillModifiedAndReEncoded();
     void nextPictureStartsUnmodified();
     void translatedCaptionsKeepTheirAccessKeys();
+    void inputQueuedWhileTheNextPictureLoadsIsDropped();
+    void clicksOnTheStripNeverReachThePicture();
 
 private:
     void stepSlider(const char* name, int from, Qt::Key key);
@@ -82,7 +87,7 @@ void ToolbarCropWindowTest::init() {
     m_source = pictavo::test::writeJpegFixture(m_dir->path(), "a.jpg", options);
     m_dest = m_dir->file("out.jpg");
     m_window = std::make_unique<TfrmImage>();
-    m_toolBar = std::make_unique<TfrmToolBar>(*m_window);
+    m_toolBar = std::make_unique<TfrmToolBar>(*m_window, m_window.get());
     m_window->setToolBar(m_toolBar.get());
     m_window->SetQuality(90);
     m_window->show();
@@ -164,6 +169,69 @@ void ToolbarCropWindowTest::translatedCaptionsKeepTheirAccessKeys() {
     QVERIFY(m_window->isVisible());
     QTest::keyClick(m_window.get(), Qt::Key_G, Qt::AltModifier);
     QVERIFY(antialias->isChecked());
+}
+
+void ToolbarCropWindowTest::inputQueuedWhileTheNextPictureLoadsIsDropped() {
+    stepSlider("m_slSaturation", 255, Qt::Key_Home);
+    shiftClick();
+    QVERIFY(readBytes(m_dest) != readBytes(m_source));
+
+    // A drag of the saturation's thumb to the left end, queued while the
+    // adjusted picture is written and the next one loads.
+    auto* saturation = m_toolBar->findChild<EffectSlider*>(QStringLiteral("m_slSaturation"));
+    QCOMPARE(saturation->value(), 0);
+    const QPoint thumb(saturation->width() - 4, saturation->height() / 2);
+    const QPoint leftEnd(2, saturation->height() / 2);
+    const auto post = [&](QEvent::Type type, QPoint at, Qt::MouseButtons buttons) {
+        QCoreApplication::postEvent(
+            saturation, new QMouseEvent(type, at, saturation->mapToGlobal(at), Qt::LeftButton,
+                                        buttons, Qt::ShiftModifier));
+    };
+    const std::string next = m_dir->file("next.jpg");
+    saturation->setValue(255);  // as the next picture's reset leaves it
+    post(QEvent::MouseButtonPress, thumb, Qt::LeftButton);
+    post(QEvent::MouseMove, leftEnd, Qt::LeftButton);
+    post(QEvent::MouseButtonRelease, leftEnd, Qt::NoButton);
+    m_window->ShowImage(QString::fromStdString(m_source), QString::fromStdString(next));
+
+    QCOMPARE(saturation->value(), 255);
+    QVERIFY(!light()->isVisible());
+    QVERIFY(!m_window->modified());
+    QVERIFY(near(shownQuarter(*m_window), quarterOf(pictavo::decodeJpegFile(m_source))));
+    shiftClick();
+    QVERIFY(readBytes(next) == readBytes(m_source));
+}
+
+void ToolbarCropWindowTest::clicksOnTheStripNeverReachThePicture() {
+    // Through the window system, as the user's clicks come.
+    QWindow* screen = m_window->windowHandle();
+    auto* brightness = m_toolBar->findChild<EffectSlider*>(QStringLiteral("m_slBrightness"));
+    const QPoint track = brightness->mapTo(
+        m_window.get(), QPoint(brightness->width() - 3, brightness->height() / 2));
+    const QPoint emptyStrip(m_toolBar->width() - 20, TfrmToolBar::kHeight / 2);
+    QVERIFY(m_toolBar->geometry().contains(emptyStrip));
+
+    QTest::mouseClick(screen, Qt::LeftButton, {}, emptyStrip);
+    QTest::mouseClick(screen, Qt::RightButton, {}, emptyStrip);
+    // A press on the track steps at once; the strip goes (Shift let go)
+    // before the button comes up, over the picture.
+    QTest::mousePress(screen, Qt::LeftButton, {}, track);
+    QCOMPARE(brightness->value(), 5);
+    m_toolBar->hideToolbar();
+    QCOMPARE(brightness->value(), 0);
+    QTest::mouseRelease(screen, Qt::LeftButton, {}, track);
+    QTest::qWait(EffectSlider::kRepeatMs + 100);
+    QCOMPARE(brightness->value(), 0);
+    QVERIFY(!light()->isVisible());
+    QVERIFY(!QFile::exists(QString::fromStdString(m_dest)));
+    QCOMPARE(m_window->m_nState, 0);
+
+    // Up again, the next press is taken and reported.
+    m_toolBar->showOnScreen(m_window->geometry());
+    QTest::mouseClick(screen, Qt::LeftButton, {}, track);
+    QCOMPARE(brightness->value(), 5);
+    QVERIFY(light()->isVisible());
+    QVERIFY(!QFile::exists(QString::fromStdString(m_dest)));
 }
 
 PICTAVO_QTEST_MAIN(ToolbarCropWindowTest)
