@@ -31,7 +31,11 @@ void HelpBrowser::follow(const QUrl& link) {
     const QUrl resolved = source().resolved(link);
     switch (pictavo::HelpLinks::TargetOf(resolved)) {
         case Target::Page:
-            setSource(resolved);
+            // A page asked for twice (a click that also activates) is one
+            // step in the history.
+            if (resolved != source()) {
+                setSource(resolved);
+            }
             break;
         case Target::Desktop:
             // Without a browser or mail program nothing happens; the help

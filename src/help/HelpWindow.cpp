@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QHBoxLayout>
+#include <QHelpContentItem>
 #include <QHelpContentWidget>
 #include <QHelpEngine>
 #include <QHelpIndexWidget>
@@ -133,9 +134,21 @@ void HelpWindow::addPanes() {
     QHelpContentWidget* contents = engine->contentWidget();
     contents->setObjectName(QStringLiteral("contents"));
     connect(contents, &QHelpContentWidget::linkActivated, m_browser, &HelpBrowser::follow);
-    // The whole tree is a handful of pages: all of it shows at once.
+    // One click opens a page, as in any help reader, whatever the style
+    // makes of single clicks in item views.
+    connect(contents, &QAbstractItemView::clicked, m_browser,
+            [this, engine](const QModelIndex& at) {
+                if (const QHelpContentItem* item = engine->contentModel()->contentItemAt(at)) {
+                    m_browser->follow(item->url());
+                }
+            });
+    // The whole tree is a handful of pages: all of it shows at once, and
+    // the page on show is marked once the tree is there.
     connect(engine->contentModel(), &QHelpContentModel::contentsCreated, contents,
-            &QTreeView::expandAll);
+            [this, contents] {
+                contents->expandAll();
+                pageShown(m_browser->source());
+            });
 
     auto* filter = new QLineEdit;
     filter->setObjectName(QStringLiteral("indexFilter"));
@@ -146,6 +159,7 @@ void HelpWindow::addPanes() {
     connect(filter, &QLineEdit::textChanged, index,
             [index](const QString& text) { index->filterIndices(text); });
     connect(filter, &QLineEdit::returnPressed, index, &QHelpIndexWidget::activateCurrentItem);
+    connect(index, &QAbstractItemView::clicked, index, &QHelpIndexWidget::activateCurrentItem);
     connect(index, &QHelpIndexWidget::documentActivated, m_browser,
             [this](const QHelpLink& document) { m_browser->follow(document.url); });
     connect(index, &QHelpIndexWidget::documentsActivated, m_browser,

@@ -247,13 +247,19 @@ void HelpWindowTest::contentsIndexAndSearchLeadToTheirPages() {
     auto* panes = window.findChild<QTabWidget*>(QStringLiteral("panes"));
     QCOMPARE(panes->count(), 3);
 
-    // Contents: the entry of a page, chosen and entered.
+    // Contents: the entry of a page, clicked, or chosen and entered.
     auto* contents = window.findChild<QHelpContentWidget*>(QStringLiteral("contents"));
     QTRY_VERIFY(contents->model()->rowCount() > 0);
     const QModelIndexList options = contents->model()->match(
         contents->model()->index(0, 0), Qt::DisplayRole, QStringLiteral("Options"), 1,
         Qt::MatchExactly | Qt::MatchRecursive);
     QCOMPARE(options.size(), 1);
+    QTest::mouseClick(contents->viewport(), Qt::LeftButton, Qt::NoModifier,
+                      contents->visualRect(options.first()).center());
+    QCOMPARE(window.documentTitle(), QStringLiteral("Options"));
+    auto* back = window.findChild<QToolButton*>(QStringLiteral("back"));
+    back->click();  // one click, one step
+    QCOMPARE(window.documentTitle(), QStringLiteral("The main window"));
     contents->setCurrentIndex(options.first());
     QTest::keyClick(contents, Qt::Key_Return);
     QCOMPARE(window.documentTitle(), QStringLiteral("Options"));
