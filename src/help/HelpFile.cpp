@@ -2,8 +2,9 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QHelpEngineCore>
+#include <QHelpEngine>
 #include <QHelpLink>
+#include <QHelpSearchEngine>
 
 HelpFile::HelpFile() = default;
 HelpFile::~HelpFile() = default;
@@ -29,11 +30,19 @@ bool HelpFile::open(const QString& path) {
     if (!dir->isValid()) {
         return false;
     }
-    auto engine = std::make_unique<QHelpEngineCore>(dir->filePath(QStringLiteral("Pictavo.qhc")));
+    auto engine = std::make_unique<QHelpEngine>(dir->filePath(QStringLiteral("Pictavo.qhc")));
     engine->setReadOnly(false);
     if (!engine->setupData() || !engine->registerDocumentation(path)) {
         return false;  // not a help file, or a damaged one
     }
+    // Set up again with the file registered, so that the contents and the
+    // index are made from it.
+    if (!engine->setupData()) {
+        return false;
+    }
+    // A fresh collection has no search index; a few pages index in moments,
+    // on the search engine's own thread.
+    engine->searchEngine()->reindexDocumentation();
     m_path = path;
     m_collectionDir = std::move(dir);
     m_engine = std::move(engine);

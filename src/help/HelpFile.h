@@ -8,10 +8,11 @@
 
 #include <memory>
 
-class QHelpEngineCore;
+class QHelpEngine;
 
 // One compressed help file, opened through a help collection of its own in a
-// temporary folder, so nothing about the help is stored anywhere.
+// temporary folder, so nothing about the help is stored anywhere. The
+// collection's search index is built there too, each time the file is opened.
 class HelpFile {
 public:
     // The identifiers the help project gives the default topic and the
@@ -38,8 +39,12 @@ public:
     QUrl topic(const QString& id) const;
     QByteArray fileData(const QUrl& url) const;
 
+    // The engine of the open file, for its contents, index and search; null
+    // while no file is open. It goes when another file is opened.
+    QHelpEngine* engine() const { return m_engine.get(); }
+
 private:
     QString m_path;
     std::unique_ptr<QTemporaryDir> m_collectionDir;
-    std::unique_ptr<QHelpEngineCore> m_engine;
+    std::unique_ptr<QHelpEngine> m_engine;
 };

@@ -6,6 +6,7 @@
 
 #include <vector>
 
+#include "help/HelpLinks.h"
 #include "help/THTMLHelpViewer.h"
 #include "help/TconHTMLHelp.h"
 
@@ -79,4 +80,30 @@ TEST(TconHTMLHelp, ReportsEveryRequestHandled) {
     // Even with nothing to show it in.
     TconHTMLHelp noViewer(QStringLiteral("Pictavo.qch"), {});
     EXPECT_TRUE(noViewer.ApplicationHelp(1, 1));
+}
+
+TEST(HelpLinks, PagesStayInTheHelpWebAndMailGoToTheDesktopTheRestIsIgnored) {
+    using pictavo::HelpLinks::Target;
+    const struct {
+        const char* link;
+        Target expected;
+    } cases[] = {
+        {"qthelp://example.vornholt.pictavo.2/doc/keys.html", Target::Page},
+        {"qthelp://example.vornholt.pictavo.2/doc/options.html#upright", Target::Page},
+        {"QTHELP://example.vornholt.pictavo.2/doc/keys.html", Target::Page},
+        {"https://www.vornholt.example/", Target::Desktop},
+        {"http://www.vornholt.example/prints", Target::Desktop},
+        {"mailto:prints@vornholt.example", Target::Desktop},
+        {"https:///no-host", Target::Ignore},
+        {"mailto:", Target::Ignore},
+        {"file:///etc/passwd", Target::Ignore},
+        {"javascript:alert(1)", Target::Ignore},
+        {"ftp://www.vornholt.example/", Target::Ignore},
+        {"keys.html", Target::Ignore},  // unresolved: belongs to no page
+        {"", Target::Ignore},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(pictavo::HelpLinks::TargetOf(QUrl(QString::fromLatin1(c.link))), c.expected)
+            << c.link;
+    }
 }
