@@ -88,6 +88,7 @@ std::vector<std::uint8_t> phoneExif(int orientation) {
     f.pixelWidth = 96;
     f.pixelHeight = 64;
     f.thumbnail = makeJpegFixture({});
+    f.thumbnailResolution = true;
     return makeExifBlock(f);
 }
 
@@ -214,6 +215,11 @@ TEST(KeptXmp, OrientationOfTurnedPixelsBecomesOne) {
              kRdfEnd,
          kRdf + R"(<rdf:Description xmlns:my="http://example.com/my/" my:Orientation="6"/>)" +
              kRdfEnd},
+        {"an element with a longer value, then an attribute",
+         described + "><tiff:Orientation> 6 </tiff:Orientation></rdf:Description>" +
+             "<rdf:Description " + kTiff + " tiff:Orientation=\"8\"/>" + kRdfEnd,
+         described + "><tiff:Orientation>1</tiff:Orientation></rdf:Description>" +
+             "<rdf:Description " + kTiff + " tiff:Orientation=\"1\"/>" + kRdfEnd},
         {"not well-formed", described + R"( tiff:Orientation="6">)" + kRdfEnd, std::nullopt},
         {"value written as a character reference",
          described + R"( tiff:Orientation="&#54;"/>)" + kRdfEnd, std::nullopt},
