@@ -31,7 +31,11 @@ ExifPtr exifOf(const std::vector<std::uint8_t>& jpeg) {
     const auto blocks = segmentsOf(jpeg, 0xE1);
     for (const auto& b : blocks) {
         if (b.size() > 6 && std::equal(b.begin(), b.begin() + 6, "Exif\0\0")) {
-            return ExifPtr(exif_data_new_from_data(b.data(), static_cast<unsigned>(b.size())));
+            // As written: libexif's own fixing up would add and drop entries.
+            ExifPtr data(exif_data_new());
+            exif_data_unset_option(data.get(), EXIF_DATA_OPTION_FOLLOW_SPECIFICATION);
+            exif_data_load_data(data.get(), b.data(), static_cast<unsigned>(b.size()));
+            return data;
         }
     }
     return nullptr;
