@@ -21,6 +21,16 @@ function(pictavo_add_gtest)
   set_tests_properties(${T_NAME} PROPERTIES LABELS "core;${T_LABELS}" TIMEOUT 900)
 endfunction()
 
+# Runs a test binary a second time with the plain pixel loops forced, so the
+# loops most processors take are tested on a machine with the vector paths.
+#   pictavo_test_plain_loops_too(name)
+function(pictavo_test_plain_loops_too name)
+  add_test(NAME ${name}_plain COMMAND ${PICTAVO_TEST_WRAPPER} $<TARGET_FILE:${name}>)
+  get_test_property(${name} LABELS labels)
+  set_tests_properties(${name}_plain PROPERTIES LABELS "${labels};plain" TIMEOUT 900
+    ENVIRONMENT "PICTAVO_PLAIN_LOOPS=1")
+endfunction()
+
 # A QtTest binary for windows. Runs offscreen on a 1280 x 800 screen unless
 # labelled x11, in which case the test command runs it under Xvfb.
 #   pictavo_add_qtest(NAME name SOURCES a.cpp [LABELS x11])

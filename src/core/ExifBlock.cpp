@@ -178,6 +178,11 @@ std::vector<std::uint8_t> ExifBlock::forPicture(int width, int height, bool turn
     setPixels(s, s.ifd(EXIF_IFD_EXIF), EXIF_TAG_PIXEL_Y_DIMENSION, height);
     setPixels(s, s.ifd(EXIF_IFD_0), EXIF_TAG_IMAGE_WIDTH, width);
     setPixels(s, s.ifd(EXIF_IFD_0), EXIF_TAG_IMAGE_LENGTH, height);
+    // A first directory left empty (it held only sizes that could not be
+    // set) makes a block that says nothing and that no reader takes.
+    if (s.ifd(EXIF_IFD_0)->count == 0) {
+        return {};
+    }
 
     s.damage = {};
     unsigned char* saved = nullptr;

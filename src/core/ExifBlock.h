@@ -33,7 +33,9 @@ public:
     // the pixels were turned upright, no thumbnail (it shows the whole
     // photo), the pixel dimensions those of the written picture. The
     // maker's own data is kept unless libexif found it damaged. Empty when
-    // the result cannot be made or would not fit in one APP1 segment.
+    // the result cannot be made, would say nothing (the first directory
+    // held only sizes that could not be set) or would not fit in one APP1
+    // segment.
     std::vector<std::uint8_t> forPicture(int width, int height, bool turned);
 
 private:

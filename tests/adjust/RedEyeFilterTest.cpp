@@ -56,6 +56,8 @@ TEST(RedEyeFilter, WhichPixelsAreCorrectedAndHow) {
         {"green decides too", {0, 191, 255}, {}, {119, 156, 168}},
         {"redness exactly 1", {150, 150, 200}, {}, {150, 150, 200}},
         {"exactly 1, lower sensitivity", {150, 150, 200}, {50, 0.99f}, {163, 163, 172}},
+        // 4 - 240 / 200 is 2.8 only once rounded to single precision.
+        {"redness equal to a sensitivity of 2.8", kRed, {50, 2.8f}, kRed},
         {"no red at all", {0, 0, 0}, {-1000, -100.0f}, {0, 0, 0}},
         {"saturation 0 is grey", kRed, {0, 1.0f}, {103, 103, 103}},
         {"saturation 255 keeps it", kRed, {255, 1.0f}, kRed},

@@ -172,9 +172,14 @@ TEST_F(VersionInfoFiles, LengthsThatPointOutsideMakeTheRecordDamaged) {
         {"child of length zero", 92, 0},
         {"string value past its block", 92 + 36 + 24 + 2, 0x4000},
         {"key without its end", 0, 20},
+        {"string table just past the record's end", 128,
+         static_cast<std::uint16_t>(record.size() - 128 + 2)},
     };
     for (const auto& c : cases) {
+        // Bytes follow the record in its section, so a length that reaches
+        // past the record still points at readable bytes.
         auto damaged = record;
+        damaged.resize(record.size() + 16, 0);
         damaged[c.at] = static_cast<std::uint8_t>(c.value & 0xff);
         damaged[c.at + 1] = static_cast<std::uint8_t>(c.value >> 8);
         EXPECT_EQ(versionOfElfWith(damaged), QString()) << c.what;
@@ -189,6 +194,11 @@ TEST_F(VersionInfoFiles, AnyOtherFileHasNoVersion) {
     auto nameTableOutside =
         test::MakeElf({{std::string(VersionRecord::kSectionName), programRecord()}});
     nameTableOutside[0x3e] = 9;  // name table index beyond the table
+    // The name table ends just before the zero that ends the record's name.
+    auto nameCut = test::MakeElf({{std::string(VersionRecord::kSectionName), programRecord()}});
+    const std::size_t headers = nameCut[0x28] | (std::size_t{nameCut[0x29]} << 8);
+    nameCut[headers + 64 * 2 + 32] =
+        static_cast<std::uint8_t>(VersionRecord::kSectionName.size() + 1);
     const struct {
         const char* name;
         std::vector<std::uint8_t> bytes;
@@ -199,6 +209,7 @@ TEST_F(VersionInfoFiles, AnyOtherFileHasNoVersion) {
         {"no-section", elfWithout},
         {"table-outside", tableOutside},
         {"names-outside", nameTableOutside},
+        {"names-cut", nameCut},
         {"head-only", std::vector<std::uint8_t>(elfWithout.begin(), elfWithout.begin() + 20)},
     };
     for (const auto& c : cases) {

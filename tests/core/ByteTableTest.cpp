@@ -3,7 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdlib>
+#include <string_view>
 #include <vector>
+
+#include "core/WideVectors.h"
 
 TEST(MapBytes, EveryByteGoesThroughTheTableAtAnyLengthAndOffset) {
     pictavo::ByteTable table;
@@ -31,5 +35,17 @@ TEST(MapBytes, EveryByteGoesThroughTheTableAtAnyLengthAndOffset) {
     pictavo::MapBytes(same.data(), same.data(), same.size(), table);
     for (std::size_t i = 0; i < same.size(); ++i) {
         ASSERT_EQ(same[i], table[in[i]]);
+    }
+}
+
+// The test command runs the pixel loop tests again with PICTAVO_PLAIN_LOOPS
+// set; they then test the plain loops only if no vector path is taken.
+TEST(WideVectors, PlainLoopsAreForcedFromTheEnvironment) {
+    const char* value = std::getenv("PICTAVO_PLAIN_LOOPS");
+    const bool asked = value && *value && std::string_view(value) != "0";
+    EXPECT_EQ(pictavo::plainLoopsForced(), asked);
+    if (asked) {
+        EXPECT_FALSE(pictavo::haveWideVectors());
+        EXPECT_FALSE(pictavo::haveWideByteLookup());
     }
 }

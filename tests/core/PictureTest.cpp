@@ -87,6 +87,48 @@ TEST(Picture, CopiesShareTheRasterUntilOneIsWritten) {
     EXPECT_TRUE(b.isDetached()) << "the last holder writes in place";
 }
 
+// Whether a picture may be written over as it is, and what reuseAs leaves
+// for the pictures that shared its raster.
+TEST(Picture, OnlyADetachedRasterOfTheSizeIsWrittenOver) {
+    Picture a(4, 3);
+    a.fill(1, 2, 3);
+    EXPECT_TRUE(a.isWritableAs(4, 3));
+    EXPECT_FALSE(a.isWritableAs(3, 4));
+    EXPECT_FALSE(a.isWritableAs(4, 4));
+    EXPECT_FALSE(a.isWritableAs(5, 3));
+    EXPECT_TRUE(a.sharesRasterWith(a));
+    EXPECT_FALSE(Picture().sharesRasterWith(Picture()));
+
+    const std::uint8_t* own = a.scanLine(0);
+    a.reuseAs(4, 3);  // detached and of the size: the same raster, as it was
+    EXPECT_EQ(a.scanLine(0), own);
+    EXPECT_EQ(a.scanLine(2)[11], 3);
+
+    const Picture shared = a;
+    EXPECT_TRUE(a.sharesRasterWith(shared));
+    EXPECT_TRUE(shared.sharesRasterWith(a));
+    EXPECT_FALSE(a.isWritableAs(4, 3));
+    EXPECT_FALSE(shared.isWritableAs(4, 3));
+    a.reuseAs(4, 3);  // shared: a raster of its own, the other keeps its pixels
+    EXPECT_NE(std::as_const(a).scanLine(0), shared.scanLine(0));
+    EXPECT_FALSE(a.sharesRasterWith(shared));
+    EXPECT_TRUE(a.isWritableAs(4, 3));
+    EXPECT_TRUE(shared.isWritableAs(4, 3));
+    a.fill(7, 7, 7);
+    EXPECT_EQ(shared.scanLine(2)[11], 3);
+
+    a.reuseAs(2, 5);
+    EXPECT_EQ(a.width(), 2);
+    EXPECT_EQ(a.height(), 5);
+    EXPECT_TRUE(a.isWritableAs(2, 5));
+    EXPECT_FALSE(a.sharesRasterWith(shared));
+
+    // Two copies of one empty picture show no raster.
+    const Picture empty(7, 0);
+    const Picture emptyCopy = empty;
+    EXPECT_FALSE(empty.sharesRasterWith(emptyCopy));
+}
+
 TEST(Picture, CopiesOnOtherThreadsKeepTheirPixels) {
     Picture original(64, 64);
     original.fill(5, 5, 5);

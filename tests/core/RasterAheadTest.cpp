@@ -21,6 +21,13 @@ TEST(RasterAhead, GivesARasterOfTheAskedSizeOnce) {
     EXPECT_TRUE(ahead.take(20, 30).isNull());  // another size: dropped
     EXPECT_TRUE(ahead.take(30, 20).isNull());
 
+    ahead.prepare(30, 20);
+    ahead.prepare(40, 20);  // another size while the first is on its way
+    raster = ahead.take(40, 20);
+    EXPECT_EQ(raster.width(), 40);
+    EXPECT_EQ(raster.height(), 20);
+    EXPECT_TRUE(ahead.take(30, 20).isNull());
+
     ahead.prepare(8, 8);
     ahead.drop();
     EXPECT_TRUE(ahead.take(8, 8).isNull());

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -32,7 +33,11 @@ class LatinLetterTest : public testing::TestWithParam<Case> {};
 
 TEST_P(LatinLetterTest, PicksTheLatinMeaning) {
     const Case& c = GetParam();
-    EXPECT_EQ(latinLetter(c.groups, c.activeGroup, c.keymapHasLatinGroup, c.keyName), c.letter)
+    // A Latin letter lies just past the key's groups: reading it would show.
+    std::vector<std::uint32_t> memory = c.groups;
+    memory.push_back('k');
+    const std::span<const std::uint32_t> groups(memory.data(), c.groups.size());
+    EXPECT_EQ(latinLetter(groups, c.activeGroup, c.keymapHasLatinGroup, c.keyName), c.letter)
         << c.what;
 }
 
@@ -58,7 +63,9 @@ INSTANTIATE_TEST_SUITE_P(
              "AB01",
              0},
         Case{"ru alone, a key outside the letter rows", {kSemicolon}, 0, false, "AE01", 0},
-        Case{"active group beyond the key's groups", {'r'}, 3, true, "AD04", 'R'}));
+        Case{"active group beyond the key's groups", {'r'}, 3, true, "AD04", 'R'},
+        Case{"active group just beyond the key's one group", {'r'}, 1, true, "AD04", 'R'},
+        Case{"the first letter of the alphabet", {'a'}, 0, true, "AC01", 'A'}));
 
 TEST(UsLetterAtTest, NamesTheThreeLetterRows) {
     EXPECT_EQ(usLetterAt("AD01"), 'Q');

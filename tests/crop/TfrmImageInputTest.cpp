@@ -174,20 +174,26 @@ void TfrmImageInputTest::aHeldKeyActsOnceWhenItIsPhysicallyUp() {
 }
 
 void TfrmImageInputTest::letterCommandsFollowThePhysicalKey_data() {
+    QTest::addColumn<int>("pressed");
     QTest::addColumn<int>("key");
     QTest::addColumn<char>("latin");
     QTest::addColumn<QSize>("view");
     // What a Russian layout gives for the keys of Z and X (Qt names a
     // Cyrillic letter's key by its upper-case code point), and for a key that
     // has no Latin letter.
-    QTest::newRow("Z key, Cyrillic YA") << 0x42f << 'Z' << QSize(2000, 1000);
-    QTest::newRow("X key, Cyrillic CHE") << 0x427 << 'X' << QSize(1200, 600);
-    QTest::newRow("no Latin letter") << 0x416 << '\0' << QSize(1600, 800);
+    QTest::newRow("Z key, Cyrillic YA") << 0x42f << 0x42f << 'Z' << QSize(2000, 1000);
+    QTest::newRow("X key, Cyrillic CHE") << 0x427 << 0x427 << 'X' << QSize(1200, 600);
+    QTest::newRow("no Latin letter") << 0x416 << 0x416 << '\0' << QSize(1600, 800);
     // A Latin layout's letter that is not Z, on the key where US has Z.
-    QTest::newRow("Y of a German layout") << int(Qt::Key_Y) << 'Y' << QSize(1600, 800);
+    QTest::newRow("Y of a German layout")
+        << int(Qt::Key_Y) << int(Qt::Key_Y) << 'Y' << QSize(1600, 800);
+    // The layout switched while the key was down: still the same key.
+    QTest::newRow("pressed as Z, released as YA")
+        << int(Qt::Key_Z) << 0x42f << 'Z' << QSize(2000, 1000);
 }
 
 void TfrmImageInputTest::letterCommandsFollowThePhysicalKey() {
+    QFETCH(int, pressed);
     QFETCH(int, key);
     QFETCH(char, latin);
     QFETCH(QSize, view);
@@ -196,7 +202,7 @@ void TfrmImageInputTest::letterCommandsFollowThePhysicalKey() {
         m_keyboard.letters.insert(kCode, latin);
     }
     m_window->ShowImage(photo("a.jpg"), QString());
-    sendKey(m_window.get(), QEvent::KeyPress, key, kCode);
+    sendKey(m_window.get(), QEvent::KeyPress, pressed, kCode);
     sendKey(m_window.get(), QEvent::KeyRelease, key, kCode);
     QCOMPARE(viewSize(), view);
 }

@@ -80,6 +80,7 @@ TEST(RegDocument, DamagedFilesAreRefused) {
         "[HKEY_CURRENT_USER\\Software\\X]\n\"A\"=\"1\"\n",      // no header
         "Windows Registry Editor Version 5.00\n\"A\"=\"1\"\n",  // value outside a key
         "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Software\\X\n",
+        "Windows Registry Editor Version 5.00\n\n[]\n\"A\"=\"1\"\n",  // a key without a name
         "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\X]\n\"A\"=\"\xC3\x28\"\n",
         "\x89PNG\r\n\x1a\n",
     };

@@ -340,23 +340,40 @@ TEST_F(SettingsStoreTest, OnlyRegularFilesAreOpened) {
 
 TEST_F(SettingsStoreTest, SomethingElseAtTheLockPathIsNoLock) {
     const QString lock = file + QStringLiteral(".lock");
-    QDir().mkpath(QFileInfo(file).absolutePath());
-    ASSERT_EQ(::mkfifo(QFile::encodeName(lock), 0600), 0);
-    auto saved = std::async(std::launch::async, [this] {
-        SettingsStore store(file, RegRoot::CurrentUser, kPath, RW);
-        return errorOf([&] {
-            store.writeString(QStringLiteral("Options"), QStringLiteral("A"), {});
-            store.close();
+    const struct {
+        const char* what;
+        std::function<bool(const QString&)> make;
+        std::function<bool(const QString&)> stillThere;
+    } cases[] = {
+        {"fifo", [](const QString& p) { return ::mkfifo(QFile::encodeName(p), 0600) == 0; },
+         [](const QString& p) {
+             struct stat st {};
+             return ::lstat(QFile::encodeName(p), &st) == 0 && S_ISFIFO(st.st_mode);
+         }},
+        {"folder", [](const QString& p) { return QDir().mkpath(p); },
+         [](const QString& p) { return QFileInfo(p).isDir(); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        QDir().mkpath(QFileInfo(file).absolutePath());
+        ASSERT_TRUE(c.make(lock));
+        auto saved = std::async(std::launch::async, [this] {
+            SettingsStore store(file, RegRoot::CurrentUser, kPath, RW);
+            return errorOf([&] {
+                store.writeString(QStringLiteral("Options"), QStringLiteral("A"), {});
+                store.close();
+            });
         });
-    });
-    if (saved.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
-        ADD_FAILURE() << "saving blocked";
-        ::close(::open(QFile::encodeName(lock), O_WRONLY | O_NONBLOCK));
+        if (saved.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
+            ADD_FAILURE() << "saving blocked";
+            ::close(::open(QFile::encodeName(lock), O_WRONLY | O_NONBLOCK));
+        }
+        EXPECT_EQ(saved.get(), "Failed to create key Options");
+        EXPECT_TRUE(c.stillThere(lock));
+        EXPECT_FALSE(QFileInfo::exists(file));
+        QDir(lock).removeRecursively();
+        QFile::remove(lock);
     }
-    EXPECT_EQ(saved.get(), "Failed to create key Options");
-    struct stat st {};
-    EXPECT_TRUE(::lstat(QFile::encodeName(lock), &st) == 0 && S_ISFIFO(st.st_mode));
-    EXPECT_FALSE(QFileInfo::exists(file));
 }
 
 TEST_F(SettingsStoreTest, UnreadableFileIsNeverReplaced) {

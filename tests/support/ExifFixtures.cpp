@@ -7,7 +7,7 @@ namespace pictavo::test {
 
 namespace {
 
-enum Type : std::uint16_t { kAscii = 2, kShort = 3, kLong = 4 };
+enum Type : std::uint16_t { kAscii = 2, kShort = 3, kLong = 4, kRational = 5 };
 
 struct Entry {
     std::uint16_t tag;
@@ -34,6 +34,13 @@ Entry longEntry(std::uint16_t tag, std::uint32_t v) {
     std::vector<std::uint8_t> bytes(4);
     put32(bytes, 0, v);
     return {tag, kLong, 1, bytes};
+}
+
+Entry rationalEntry(std::uint16_t tag, std::uint32_t numerator, std::uint32_t denominator) {
+    std::vector<std::uint8_t> bytes(8);
+    put32(bytes, 0, numerator);
+    put32(bytes, 4, denominator);
+    return {tag, kRational, 1, bytes};
 }
 
 Entry asciiEntry(std::uint16_t tag, const std::string& text) {
@@ -88,8 +95,10 @@ struct Layout {
 std::vector<std::uint8_t> assemble(Layout layout, const std::vector<std::uint8_t>& thumbnail) {
     // Pointers take their place first, their values once the sizes are known.
     layout.first.push_back(longEntry(0x8769, 0));
+    const std::size_t described = layout.second.size();
     if (!thumbnail.empty()) {
-        layout.second = {longEntry(0x0201, 0), longEntry(0x0202, 0)};
+        layout.second.push_back(longEntry(0x0201, 0));
+        layout.second.push_back(longEntry(0x0202, 0));
     }
     const std::uint32_t first = 8;
     const auto exif = static_cast<std::uint32_t>(first + directorySize(layout.first));
@@ -97,8 +106,9 @@ std::vector<std::uint8_t> assemble(Layout layout, const std::vector<std::uint8_t
     const auto thumb = static_cast<std::uint32_t>(second + directorySize(layout.second));
     layout.first.back() = longEntry(0x8769, exif);
     if (!thumbnail.empty()) {
-        layout.second = {longEntry(0x0201, thumb),
-                         longEntry(0x0202, static_cast<std::uint32_t>(thumbnail.size()))};
+        layout.second[described] = longEntry(0x0201, thumb);
+        layout.second[described + 1] =
+            longEntry(0x0202, static_cast<std::uint32_t>(thumbnail.size()));
     }
     std::vector<std::uint8_t> out = {'E', 'x', 'i', 'f', 0, 0, 'I', 'I', 42, 0, 0, 0, 0, 0};
     put32(out, 10, first);
@@ -122,6 +132,10 @@ Layout layoutOf(const ExifFixture& f) {
     if (f.pixelWidth != 0) {
         layout.exif.push_back(longEntry(0xA002, static_cast<std::uint32_t>(f.pixelWidth)));
         layout.exif.push_back(shortEntry(0xA003, f.pixelHeight));
+    }
+    if (f.thumbnailResolution && !f.thumbnail.empty()) {
+        layout.second = {rationalEntry(0x011A, 72, 1), rationalEntry(0x011B, 72, 1),
+                         shortEntry(0x0128, 2)};
     }
     return layout;
 }

@@ -19,6 +19,7 @@ struct ExifFixture {
     int pixelWidth = 0;  // 0: no pixel dimensions
     int pixelHeight = 0;
     std::vector<std::uint8_t> thumbnail;  // empty: none
+    bool thumbnailResolution = false;     // with a thumbnail: its resolution too
 };
 std::vector<std::uint8_t> makeExifBlock(const ExifFixture& fixture);
 
