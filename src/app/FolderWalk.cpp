@@ -142,7 +142,25 @@ bool FolderWalk::CutFailed(const QByteArray& sourcePath) {
         return false;  // already back before it: it is shown again in turn
     }
     m_nPosition = static_cast<int>(failed) + 1;
+    m_bCameBack = true;
     return true;
+}
+
+void FolderWalk::ComeBackToFailedCuts(const QByteArray& folder, bool& stop) {
+    // Only this folder's list can show its pictures again: a cut still being
+    // written must have reached the disk, or failed and been shown again,
+    // before the walk leaves the folder for a subfolder.
+    m_bCameBack = false;
+    m_crop->FinishWrites();
+    if (!m_bCameBack) {
+        return;
+    }
+    m_bAdvance = false;
+    WaitForUser(stop);
+    // What was shown after the failed picture comes again in turn.
+    if (!stop) {
+        ProcessFile(folder, QByteArray(), false, stop);
+    }
 }
 
 void FolderWalk::StepBack() {
@@ -203,8 +221,11 @@ bool FolderWalk::ProcessFolder(const QByteArray& folder, bool& stop) {
         }
         if (entry.isDir) {
             const QByteArray subfolder = WalkNames::JoinPath(folder, entry.name);
-            if (m_crop->recurse() && mayEnter(subfolder) && !ProcessFolder(subfolder, stop)) {
-                result = false;
+            if (m_crop->recurse() && mayEnter(subfolder)) {
+                ComeBackToFailedCuts(folder, stop);
+                if (!stop && !ProcessFolder(subfolder, stop)) {
+                    result = false;
+                }
             }
         } else {
             // The next JPEG file, unless the walk enters a subfolder first.

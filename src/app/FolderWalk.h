@@ -67,6 +67,7 @@ private:
 
     bool ProcessFolder(const QByteArray& folder, bool& stop);
     void ProcessFile(const QByteArray& folder, const QByteArray& name, bool isJpeg, bool& stop);
+    void ComeBackToFailedCuts(const QByteArray& folder, bool& stop);
     void HandOver(const QByteArray& folder, const QByteArray& name, bool replay, bool& stop);
     void WaitForUser(bool& stop);
     bool mayEnter(const QByteArray& subfolder) const;
@@ -90,6 +91,7 @@ private:
     bool m_bRunning = false;
     // The walk is over and the run waits for its last cuts.
     bool m_bEnding = false;
+    bool m_bCameBack = false;  // a failed cut took the run back to its picture
     bool m_bComplete = false;
 
     // Real paths of the folders entered in this run (links back into the

@@ -50,11 +50,18 @@ public:
         }
     }
     void setCutFailed(CutFailed cutFailed) override { m_cutFailed = std::move(cutFailed); }
-    // The run's end waits for the writes: the cuts in `failAtEnd` fail then.
+    // Waiting for the writes (before a subfolder, at the run's end): the cuts
+    // in `failAtEnd` fail then.
     void FinishWrites() override {
         for (const QString& path : std::exchange(failAtEnd, {})) {
             --m_processed;
-            cutFailedAnswers << m_cutFailed(QFile::encodeName(path));
+            const bool back = m_cutFailed(QFile::encodeName(path));
+            cutFailedAnswers << back;
+            if (back) {
+                returnedTo << path;
+                m_state = 1;
+                m_waiting = true;
+            }
         }
     }
     int state() const override { return m_state; }

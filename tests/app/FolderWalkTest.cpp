@@ -393,6 +393,20 @@ TEST_F(FolderWalkTest, AFailedCutTakesTheRunBackToItsPicture) {
     EXPECT_EQ(crop.processed(), 5);
 }
 
+TEST_F(FolderWalkTest, AFailedCutComesBackBeforeTheWalkEntersASubfolder) {
+    files(source, {"a.jpg", "c.jpg"});
+    files(source + QStringLiteral("/b_sub"), {"x.jpg"});
+    crop.m_recurse = true;
+    // The cut of a fails once the walk waits for it, before b_sub: a is shown
+    // again from this folder's list, then the walk goes on.
+    crop.script = {Command::Crop, Command::Crop};
+    crop.failAtEnd = {source + QStringLiteral("/a.jpg")};
+    EXPECT_EQ(run(), QString());
+    EXPECT_EQ(crop.returnedTo, QStringList({source + QStringLiteral("/a.jpg")}));
+    EXPECT_EQ(shownNames(), list({"a.jpg", "b_sub/x.jpg", "c.jpg"}));
+    EXPECT_EQ(crop.processed(), 3);
+}
+
 TEST_F(FolderWalkTest, TheResumePointNeverPassesAFailedCut) {
     files(source, {"a.jpg", "b.jpg", "c.jpg"});
     const QString b = source + QStringLiteral("/b.jpg");
