@@ -88,11 +88,7 @@ void EffectSlider::mouseReleaseEvent(QMouseEvent* event) {
         return;
     }
     event->accept();
-    m_repeat.stop();
-    if (m_press == Press::Drag) {
-        setSliderDown(false);
-    }
-    m_press = Press::None;
+    endPress();
     finishChange(m_valueAtPress);
 }
 
@@ -130,15 +126,19 @@ void EffectSlider::wheelEvent(QWheelEvent* event) {
     event->ignore();
 }
 
-void EffectSlider::cancelPress() {
-    if (m_press == Press::None) {
-        return;
-    }
+void EffectSlider::endPress() {
     m_repeat.stop();
     if (m_press == Press::Drag) {
         setSliderDown(false);
     }
     m_press = Press::None;
+}
+
+void EffectSlider::cancelPress() {
+    if (m_press == Press::None) {
+        return;
+    }
+    endPress();
     setValue(m_valueAtPress);
 }
 

@@ -44,6 +44,8 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
+    // The button is up: no repeat, no drag.
+    void endPress();
     enum class Press { None, Drag, Track };
 
     QRect handleRect() const;
