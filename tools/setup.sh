@@ -8,7 +8,7 @@ qt6-svg-dev libqt6svg6 qt6-image-formats-plugins libjpeg62-turbo-dev libjpeg-tur
 libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth x11-utils x11-xserver-utils fonts-dejavu-core clang
 libclang-rt-14-dev ccache libx11-dev libxtst-dev x11-xkb-utils qt6-tools-dev qt6-documentation-tools
 libqt6help6 libqt6sql6-sqlite xdotool desktop-file-utils appstream dpkg-dev file lintian man-db
-openbox xfwm4 picom dbus"
+openbox xfwm4 picom dbus libturbojpeg0-dev libheif-dev libheif-examples imagemagick"
 missing=""
 for p in $PACKAGES; do
     if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
