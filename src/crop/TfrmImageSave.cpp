@@ -174,6 +174,7 @@ void TfrmImage::RestoreFailedCut(const pictavo::CutJob& job) {
     m_sDestFile = QFile::decodeName(QByteArray::fromStdString(job.dest));
     m_destBytes = job.dest;
     CalcCropSize();
+    ShowPrintReadout();
     Modified = job.modified;
     if (m_toolBar)
         m_toolBar->UpdateModifiedIndicator();

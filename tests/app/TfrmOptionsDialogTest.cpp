@@ -11,9 +11,11 @@
 #include <initializer_list>
 #include <stdexcept>
 
+#include "app/PrintSizeBox.h"
 #include "app/QualitySlider.h"
 #include "app/RatioEdit.h"
 #include "app/TfrmOptionsDialog.h"
+#include "crop/PrintSize.h"
 #include "crop/TfrmImage.h"
 #include "settings/SettingsStore.h"
 #include "support/ModalAnswerer.h"
@@ -66,6 +68,8 @@ private slots:
     void ratioEditInputRules();
     void qualitySliderSteps();
     void photoOptionsAboveTheButtonsStoredAndPushed();
+    void printSizeChosenSetsTheRatioAndATypedRatioClearsIt();
+    void printOptionsStoredPushedAndAnUnknownSizeReadsAsNone();
 };
 
 void TfrmOptionsDialogTest::init() {
@@ -81,6 +85,8 @@ void TfrmOptionsDialogTest::nothingStoredGivesTheDefaultsInForce() {
     QCOMPARE(image.m_bRecurse, false);
     QCOMPARE(image.m_bAutoRotate, false);
     QCOMPARE(image.m_bKeepMetadata, false);
+    QCOMPARE(image.m_sPrintSize, QStringLiteral("None"));
+    QCOMPARE(image.m_bFrameInside, false);
     TfrmOptionsDialog dialog(&image);
     dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
@@ -89,7 +95,9 @@ void TfrmOptionsDialogTest::nothingStoredGivesTheDefaultsInForce() {
     QCOMPARE(dialog.m_nCompressionQ->value(), 100);
     QCOMPARE(dialog.m_chbOverwriteConfirm->isChecked(), true);
     QCOMPARE(dialog.m_btnRecurseDirs->isChecked(), false);
-    QCOMPARE(dialog.size(), QSize(440, 257));
+    QCOMPARE(dialog.size(), QSize(440, 326));
+    QCOMPARE(dialog.m_cbPrintSize->text(), QStringLiteral("None"));
+    QCOMPARE(dialog.m_chbFrameInside->isChecked(), false);
     QCOMPARE(dialog.m_chbAutoRotate->isChecked(), false);
     QCOMPARE(dialog.m_chbKeepMetadata->isChecked(), false);
     QCOMPARE(dialog.pos(), QPoint(389, 239));
@@ -120,7 +128,7 @@ void TfrmOptionsDialogTest::applyPushesAndStoresAndARestartLoadsThem() {
     QCOMPARE(storedOption(QStringLiteral("m_chbOverwriteConfirm_Checked")),
              QStringLiteral("False"));
     QCOMPARE(storedOption(QStringLiteral("m_btnRecurseDirs_Checked")), QStringLiteral("True"));
-    QCOMPARE(storedOption(QStringLiteral("NormPos")), QStringLiteral("300,200,740,457"));
+    QCOMPARE(storedOption(QStringLiteral("NormPos")), QStringLiteral("300,200,740,526"));
     // The next start, under another locale.
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
     TfrmImage image;
@@ -349,6 +357,100 @@ void TfrmOptionsDialogTest::photoOptionsAboveTheButtonsStoredAndPushed() {
     TfrmOptionsDialog::LoadOptions(&restarted);
     QCOMPARE(restarted.m_bAutoRotate, true);
     QCOMPARE(restarted.m_bKeepMetadata, true);
+}
+
+void TfrmOptionsDialogTest::printSizeChosenSetsTheRatioAndATypedRatioClearsIt() {
+    ModalAnswerer answerer;
+    const auto sizes = pictavo::print::printSizes();
+    // Every size, chosen with the keyboard, gives its ratio, and the crop
+    // window takes that ratio.
+    for (std::size_t i = 0; i < sizes.size(); ++i) {
+        TfrmImage image;
+        TfrmOptionsDialog dialog(&image);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        // From "None" (the last Apply stored a size).
+        dialog.m_cbPrintSize->setFocus();
+        QTest::keyClick(dialog.m_cbPrintSize, Qt::Key_Home);
+        for (std::size_t step = 0; step <= i; ++step) {
+            QTest::keyClick(dialog.m_cbPrintSize, Qt::Key_Down);
+        }
+        const QString name =
+            QString::fromUtf8(sizes[i].name.data(), qsizetype(sizes[i].name.size()));
+        QCOMPARE(dialog.m_cbPrintSize->text(), name);
+        QVERIFY2(dialog.m_edRatio->value() == sizes[i].ratio(), qPrintable(name));
+        answerer.clear();
+        QTest::mouseClick(dialog.m_btnApply, Qt::LeftButton);
+        QVERIFY2(answerer.texts().isEmpty(), qPrintable(name));
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        QCOMPARE(image.m_sPrintSize, name);
+    }
+    // A ratio typed is no size's any more, even the size's own; "None"
+    // leaves the ratio as it is.
+    TfrmImage image;
+    TfrmOptionsDialog dialog(&image);
+    dialog.show();
+    dialog.m_cbPrintSize->setFocus();
+    QTest::keyClick(dialog.m_cbPrintSize, Qt::Key_Home);
+    QTest::keyClick(dialog.m_cbPrintSize, Qt::Key_Down);
+    QTest::keyClick(dialog.m_cbPrintSize, Qt::Key_Down);
+    QCOMPARE(dialog.m_cbPrintSize->text(), QString::fromUtf8("10 \u00d7 15 cm"));
+    typeRatio(dialog, QStringLiteral("1.5"));
+    QCOMPARE(dialog.m_cbPrintSize->text(), QStringLiteral("None"));
+    dialog.m_cbPrintSize->setFocus();
+    QTest::keyClick(dialog.m_cbPrintSize, Qt::Key_End);
+    QVERIFY(dialog.m_edRatio->value() == 1.4L);
+    QTest::keyClick(dialog.m_cbPrintSize, Qt::Key_Home);
+    QCOMPARE(dialog.m_cbPrintSize->text(), QStringLiteral("None"));
+    QVERIFY(dialog.m_edRatio->value() == 1.4L);
+}
+
+void TfrmOptionsDialogTest::printOptionsStoredPushedAndAnUnknownSizeReadsAsNone() {
+    storeOptions(QStringLiteral("\"m_lblPrintSize_Caption\"=\"Druckgr\u00f6\u00dfe:\"\n"),
+                 RegRoot::LocalMachine, QStringLiteral("Language"));
+    {
+        TfrmImage image;
+        TfrmOptionsDialog dialog(&image);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        QCOMPARE(dialog.m_lblPrintSize->text(), QString::fromUtf8("Druckgr\u00f6\u00dfe:"));
+        QCOMPARE(dialog.m_lblPrintSize->buddy(), dialog.m_cbPrintSize);
+        // Below the photo options, above the buttons; the overlap check of
+        // the photo options' test covers these too.
+        const QRect group = dialog.m_cbPrintSize->geometry() | dialog.m_chbFrameInside->geometry();
+        QVERIFY(dialog.m_chbKeepMetadata->geometry().bottom() < group.top());
+        QVERIFY(group.bottom() < dialog.m_btnApply->geometry().top());
+        dialog.m_cbPrintSize->setText(QStringLiteral("A4"));
+        dialog.m_chbFrameInside->setChecked(true);
+        QTest::mouseClick(dialog.m_btnApply, Qt::LeftButton);
+        QCOMPARE(image.m_sPrintSize, QStringLiteral("A4"));
+        QCOMPARE(image.m_bFrameInside, true);
+    }
+    QCOMPARE(storedOption(QStringLiteral("m_cbPrintSize_Text")), QStringLiteral("A4"));
+    QCOMPARE(storedOption(QStringLiteral("m_chbFrameInside_Checked")), QStringLiteral("True"));
+    QCOMPARE(storedOption(QStringLiteral("m_chbFrameInside_Caption"), RegRoot::LocalMachine,
+                          QStringLiteral("Language")),
+             QStringLiteral("Keep the frame inside wide photos"));
+    {
+        TfrmImage restarted;
+        TfrmOptionsDialog::LoadOptions(&restarted);
+        QCOMPARE(restarted.m_sPrintSize, QStringLiteral("A4"));
+        QCOMPARE(restarted.m_bFrameInside, true);
+    }
+    // A size no longer offered reads as none; restoring a size never
+    // replaces the stored ratio.
+    for (const char* stored : {"11 \u00d7 17 cm", "A4"}) {
+        storeOptions(QStringLiteral("\"m_cbPrintSize_Text\"=\"%1\"\n\"m_edRatio_Value\"=\"1.75\"\n")
+                         .arg(QString::fromUtf8(stored)));
+        TfrmImage image;
+        TfrmOptionsDialog::LoadOptions(&image);
+        QCOMPARE(image.m_sPrintSize,
+                 QByteArray(stored) == "A4" ? QStringLiteral("A4") : QStringLiteral("None"));
+        TfrmOptionsDialog dialog(&image);
+        dialog.show();
+        QCOMPARE(dialog.m_cbPrintSize->text(), image.m_sPrintSize);
+        QVERIFY(dialog.m_edRatio->value() == 1.75L);
+    }
 }
 
 PICTAVO_QTEST_MAIN(TfrmOptionsDialogTest)

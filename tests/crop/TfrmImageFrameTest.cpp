@@ -4,6 +4,10 @@
 
 #include <QApplication>
 #include <QCursor>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
 #include <QTest>
 
 #include <memory>
@@ -12,6 +16,7 @@
 #include "crop/TMouseTracker.h"
 #include "crop/TNOEraseBackgroundImage.h"
 #include "crop/TfrmImage.h"
+#include "settings/SettingsStore.h"
 #include "support/JpegFixtures.h"
 #include "support/ModalAnswerer.h"
 #include "support/QtTestMain.h"
@@ -56,6 +61,7 @@ private slots:
     void redEyeModeHidesStripsAndHandsOverTheToolsRectangle();
     void pictureDecodedAheadLooksTheSame();
     void fileChangedOrBrokenAfterTheHintLoadsAsUsual();
+    void printReadoutAtACornerFollowsTheCutNotTheZoom();
 
 private:
     QString fixture(const std::string& name, int width, int height);
@@ -278,6 +284,75 @@ void TfrmImageFrameTest::fileChangedOrBrokenAfterTheHintLoadsAsUsual() {
     QCOMPARE(m_window->m_nState, 0);
     // The view keeps the picture it showed.
     QCOMPARE(m_window->cropRect(), (Rect{50, 0, 850, 1200}));
+}
+
+void TfrmImageFrameTest::printReadoutAtACornerFollowsTheCutNotTheZoom() {
+    using pictavo::RegRoot;
+    using pictavo::SettingsStore;
+    // A translation of the second text; the window takes its texts at a show.
+    const QString path = SettingsStore::standardFilePath(RegRoot::LocalMachine);
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(
+        QStringLiteral("Windows Registry Editor Version 5.00\n\n[%1\\Software\\Vornholt\\"
+                       "Pictavo2\\Language.m_strhPrintReadout_Strings]\n\"Count\"=\"2\"\n"
+                       "\"Item0\"=\"%s \u00b7 %d ppi\"\n\"Item1\"=\"%s: %d ppi, unscharf\"\n")
+            .arg(SettingsStore::rootName(RegRoot::LocalMachine))
+            .toUtf8());
+    file.close();
+    m_window->hide();
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    auto* readout = m_window->findChild<QLabel*>(QStringLiteral("m_lblPrintReadout"));
+    QVERIFY(readout);
+
+    const QColor white(Qt::white);
+    const QColor amber(255, 191, 0);
+    const QColor red(255, 64, 64);
+    struct Row {
+        int width;
+        int height;
+        const char* size;
+        bool inside;
+        const char* text;  // empty: no readout
+        QColor colour;
+    };
+    const Row rows[] = {
+        {1200, 800, "4 \u00d7 6 in", false, "4 \u00d7 6 in \u00b7 200 ppi", white},
+        {1199, 800, "4 \u00d7 6 in", false, "4 \u00d7 6 in \u00b7 199 ppi", amber},
+        {880, 587, "10 \u00d7 15 cm", false, "10 \u00d7 15 cm: 149 ppi, unscharf", red},
+        // The cut of a wide picture: 1600 x 1067 across it, 900 x 600 inside.
+        {1600, 600, "10 \u00d7 15 cm", false, "10 \u00d7 15 cm \u00b7 270 ppi", white},
+        {1600, 600, "10 \u00d7 15 cm", true, "10 \u00d7 15 cm \u00b7 152 ppi", amber},
+        {1600, 600, "None", true, "", white},
+        {1600, 600, "11 \u00d7 17 cm", false, "", white},
+    };
+    for (const Row& row : rows) {
+        m_window->m_sPrintSize = QString::fromUtf8(row.size);
+        m_window->m_bFrameInside = row.inside;
+        m_window->ShowImage(
+            fixture("print-" + std::to_string(row.width) + ".jpg", row.width, row.height),
+            QString());
+        const QString want = QString::fromUtf8(row.text);
+        QCOMPARE(readout->isVisible(), !want.isEmpty());
+        if (want.isEmpty())
+            continue;
+        QCOMPARE(readout->text(), want);
+        QCOMPARE(readout->palette().color(QPalette::WindowText), row.colour);
+        // In the bottom right corner, clear of the middle of the screen.
+        const QRect at(readout->mapTo(m_window.get(), QPoint()), readout->size());
+        QVERIFY(m_window->rect().contains(at));
+        QVERIFY(at.right() >= m_window->width() - 16 && at.bottom() >= m_window->height() - 16);
+        QVERIFY(!at.contains(m_window->rect().center()));
+        QVERIFY(at.width() < m_window->width() / 3);
+        // Zooming changes the view, not the cut.
+        const QSize fitted = m_window->GetImageSize();
+        QTest::keyClick(m_window.get(), Qt::Key_Z);
+        QVERIFY(m_window->GetImageSize() != fitted);
+        QCOMPARE(readout->text(), want);
+        QCOMPARE(QRect(readout->mapTo(m_window.get(), QPoint()), readout->size()), at);
+    }
 }
 
 PICTAVO_QTEST_MAIN(TfrmImageFrameTest)
