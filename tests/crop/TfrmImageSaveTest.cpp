@@ -14,6 +14,7 @@
 #include <atomic>
 #include <chrono>
 #include <memory>
+#include <stdexcept>
 #include <thread>
 
 #include "core/JpegDecoder.h"
@@ -343,6 +344,31 @@ void TfrmImageSaveTest::aFrameKeptInsideAWidePhotoCutsItsSides() {
                                                     92, m_dir->path());
     QVERIFY(!want.empty());
     QVERIFY(readBytes(target.toStdString()) == want);
+
+    // A cut that fails after the option was turned off comes back as it was
+    // clicked: the sides outside the frame black, the frame's rows not.
+    std::atomic<bool> fail{false};
+    m_window->setCutWork([&](const pictavo::CutJob&) {
+        while (!fail)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        throw std::runtime_error("disk full");
+    });
+    m_window->ShowImage(photo, target);
+    click(*m_window);
+    m_window->m_bFrameInside = false;
+    fail = true;
+    ModalAnswerer answerer;
+    m_window->FinishWrites();
+    QCOMPARE(answerer.seen().size(), 1);
+    QCOMPARE(m_window->m_nState, 0);
+    QCOMPARE(m_window->cropRect(), (Rect{75, 0, 885, 540}));
+    const QImage shot = viewOf(*m_window)->grab().toImage();
+    const int viewWidth = shot.width();
+    for (int y : {0, shot.height() / 2, shot.height() - 1}) {
+        QCOMPARE(shot.pixel(2, y), qRgb(0, 0, 0));
+        QCOMPARE(shot.pixel(viewWidth - 3, y), qRgb(0, 0, 0));
+        QVERIFY(shot.pixel(viewWidth / 2, y) != qRgb(0, 0, 0));
+    }
 }
 
 PICTAVO_QTEST_MAIN(TfrmImageSaveTest)
