@@ -62,48 +62,34 @@ INSTANTIATE_TEST_SUITE_P(
         // 2000 x 1.4 is a hair below 2800 in extended precision; the frame
         // still gets the 2800 that gives 2000 rows.
         CropCase{4000, 2000, 1.4L, {2800, 2000}, {600, 0, 3400, 2000}, true},
-        // A4: 2000 x 297 / 210 = 2828.57.
-        CropCase{4000, 2000, 297.0L / 210, {2828, 2000}, {586, 0, 3414, 2000}, true},
         // Pictures within the ratio are framed as without it.
         CropCase{4000, 3000, 1.5L, {4000, 2667}, {0, 166, 4000, 2833}, true},
-        CropCase{3000, 2000, 1.5L, {3000, 2000}, {0, 0, 3000, 2000}, true},
-        CropCase{3000, 4000, 1.5L, {2667, 4000}, {166, 0, 2833, 4000}, true},
-        CropCase{1000, 1000, 1.5L, {1000, 667}, {0, 166, 1000, 833}, true}));
+        CropCase{3000, 4000, 1.5L, {2667, 4000}, {166, 0, 2833, 4000}, true}));
 
-// The frame kept inside slides across the picture by the usual rules, and
-// its strips are the sides cut away.
+// The frame kept inside slides across the picture, its strips the sides cut.
 TEST(MoveFrame, FrameInsideSlidesAcrossAndShowsTheSidesCut) {
     struct Case {
         Size image;
         Rect first;
         Rect last;
-        Rect stepped;                       // `first` moved by (7, 7)
         std::array<Rect, 2> stripsAtStart;  // B, then A
     };
     const Case cases[] = {
         {{3000, 1000},
          {0, 0, 1500, 1000},
          {1500, 0, 3000, 1000},
-         {7, 0, 1507, 1000},
          {Rect{2250, 0, 3000, 1000}, Rect{0, 0, 750, 1000}}},
         {{1000, 3000},
          {0, 0, 1000, 1500},
          {0, 1500, 1000, 3000},
-         {0, 7, 1000, 1507},
          {Rect{0, 2250, 1000, 3000}, Rect{0, 0, 1000, 750}}},
     };
     for (const Case& c : cases) {
         const Size crop = calcCropSize(c.image.width, c.image.height, 1.5L, true);
         const Rect start = centredFrame(c.image, crop);
         EXPECT_EQ(frameStrips(start, crop, c.image), c.stripsAtStart);
-        // Only the free axis moves; the spanned one stays pinned.
-        const Rect first = moveFrame(start, -10000, -10000, c.image);
-        EXPECT_EQ(first, c.first);
+        EXPECT_EQ(moveFrame(start, -10000, -10000, c.image), c.first);
         EXPECT_EQ(moveFrame(start, 10000, 10000, c.image), c.last);
-        EXPECT_EQ(moveFrame(first, 7, 7, c.image), c.stepped);
-        // At an end, the strip on that side is gone.
-        EXPECT_TRUE(frameStrips(first, crop, c.image)[1].isEmpty());
-        EXPECT_FALSE(frameStrips(first, crop, c.image)[0].isEmpty());
     }
 }
 
