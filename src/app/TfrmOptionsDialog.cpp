@@ -8,8 +8,10 @@
 
 #include <memory>
 
+#include "app/PrintSizeBox.h"
 #include "app/QualitySlider.h"
 #include "app/RatioEdit.h"
+#include "crop/PrintSize.h"
 #include "crop/TfrmImage.h"
 #include "settings/TFormStorage.h"
 #include "ui/CaptionLabel.h"
@@ -28,7 +30,10 @@ constexpr int kOriginalButtonsTop = 160;
 constexpr int kGap = 8;
 constexpr int kPhotosTop = 145 + kGap;
 constexpr int kPhotosHeight = 57;
-constexpr int kAddedHeight = kGap + kPhotosHeight;
+// The print options' group follows the photo options' in the same way.
+constexpr int kPrintTop = kPhotosTop + kPhotosHeight + kGap;
+constexpr int kPrintHeight = 61;
+constexpr int kAddedHeight = kGap + kPhotosHeight + kGap + kPrintHeight;
 constexpr int kButtonsTop = kOriginalButtonsTop + kAddedHeight;
 
 QFont verdana(int points) {
@@ -122,12 +127,34 @@ TfrmOptionsDialog::TfrmOptionsDialog(TfrmImage* image, QWidget* parent)
     m_chbKeepMetadata =
         checkBox(this, "m_chbKeepMetadata",
                  QStringLiteral("Keep date, camera data and colour profile"), kPhotosTop + 32);
+    m_BevelPrint = place(new QFrame(this), "m_BevelPrint", 8, kPrintTop, 425, kPrintHeight);
+    m_BevelPrint->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    m_lblPrintSize = label<QLabel>(this, "m_lblPrintSize", QStringLiteral("Print size:"), 16,
+                                   kPrintTop + 10, 232, 16);
+    m_cbPrintSize = place(new PrintSizeBox(this), "m_cbPrintSize", 264, kPrintTop + 8, 161, 22);
+    m_cbPrintSize->setFont(verdana(8));
+    m_lblPrintSize->setBuddy(m_cbPrintSize);
+    m_chbFrameInside =
+        checkBox(this, "m_chbFrameInside", QStringLiteral("Keep the frame inside wide photos"),
+                 kPrintTop + 38);
+    m_BevelPrint->lower();
     m_BevelPhotos->lower();
     m_Bevel->lower();
     // Tab reaches the photo options before the buttons, as it reads.
     setTabOrder(m_chbOverwriteConfirm, m_chbAutoRotate);
     setTabOrder(m_chbAutoRotate, m_chbKeepMetadata);
     setTabOrder(m_chbKeepMetadata, m_btnApply);
+    setTabOrder(m_chbKeepMetadata, m_cbPrintSize);
+    setTabOrder(m_cbPrintSize, m_chbFrameInside);
+
+    // A size is a ratio; a ratio typed is no longer the size's. Only the
+    // user's choice sets the ratio, so restoring the stored size never
+    // replaces the stored ratio.
+    connect(m_cbPrintSize, &QComboBox::activated, this, [this] {
+        if (const pictavo::print::PrintSize* size = m_cbPrintSize->size())
+            m_edRatio->setValue(size->ratio());
+    });
+    connect(m_edRatio, &QLineEdit::textEdited, this, [this] { m_cbPrintSize->setCurrentIndex(0); });
 
     connect(m_btnApply, &QPushButton::clicked, this,
             [this] { ErrorBox::guard([this] { m_btnApplyClick(); }, this); });
@@ -143,7 +170,8 @@ TfrmOptionsDialog::TfrmOptionsDialog(TfrmImage* image, QWidget* parent)
          QStringLiteral("m_lblBestCompression.Caption"),
          QStringLiteral("m_chbOverwriteConfirm.Caption"), QStringLiteral("m_btnApply.Caption"),
          QStringLiteral("m_btnRecurseDirs.Caption"), QStringLiteral("m_btnCancel.Caption"),
-         QStringLiteral("m_chbAutoRotate.Caption"), QStringLiteral("m_chbKeepMetadata.Caption")});
+         QStringLiteral("m_chbAutoRotate.Caption"), QStringLiteral("m_chbKeepMetadata.Caption"),
+         QStringLiteral("m_lblPrintSize.Caption"), QStringLiteral("m_chbFrameInside.Caption")});
     fsMain = new TFormStorage(this);
     fsMain->setIniFileName(kKeyPath);
     fsMain->setIniSection(QStringLiteral("Options"));
@@ -151,7 +179,8 @@ TfrmOptionsDialog::TfrmOptionsDialog(TfrmImage* image, QWidget* parent)
     fsMain->setStoredProps(
         {QStringLiteral("m_nCompressionQ.Value"), QStringLiteral("m_chbOverwriteConfirm.Checked"),
          QStringLiteral("m_edRatio.Value"), QStringLiteral("m_btnRecurseDirs.Checked"),
-         QStringLiteral("m_chbAutoRotate.Checked"), QStringLiteral("m_chbKeepMetadata.Checked")});
+         QStringLiteral("m_chbAutoRotate.Checked"), QStringLiteral("m_chbKeepMetadata.Checked"),
+         QStringLiteral("m_cbPrintSize.Text"), QStringLiteral("m_chbFrameInside.Checked")});
 }
 
 TfrmOptionsDialog::~TfrmOptionsDialog() {
@@ -180,6 +209,8 @@ void TfrmOptionsDialog::ApplyOptions() {
     m_image->m_bRecurse = m_btnRecurseDirs->isChecked();
     m_image->m_bAutoRotate = m_chbAutoRotate->isChecked();
     m_image->m_bKeepMetadata = m_chbKeepMetadata->isChecked();
+    m_image->m_sPrintSize = m_cbPrintSize->text();
+    m_image->m_bFrameInside = m_chbFrameInside->isChecked();
 }
 
 void TfrmOptionsDialog::m_btnApplyClick() {

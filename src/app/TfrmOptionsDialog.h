@@ -6,6 +6,7 @@ class QCheckBox;
 class QFrame;
 class QLabel;
 class QPushButton;
+class PrintSizeBox;
 class QualitySlider;
 class RatioEdit;
 class TFormStorage;
@@ -24,8 +25,8 @@ public:
     // Reads the stored options (and placement) into the controls.
     void RestoreOptions();
     // Pushes the controls' values into the crop window, in the order quality,
-    // confirm, ratio, recurse, upright, metadata; an error of a setter ends
-    // it there.
+    // confirm, ratio, recurse, upright, metadata, print size, frame inside;
+    // an error of a setter ends it there.
     void ApplyOptions();
 
     // Start-up: a dialog that is never shown reads the stored options and
@@ -51,6 +52,12 @@ public:
     // the buttons.
     QCheckBox* m_chbAutoRotate;
     QCheckBox* m_chbKeepMetadata;
+    // Print options, in a group of their own below the photo options:
+    // choosing a size sets the ratio to the size's, typing a ratio chooses
+    // no size.
+    QLabel* m_lblPrintSize;
+    PrintSizeBox* m_cbPrintSize;
+    QCheckBox* m_chbFrameInside;
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -64,6 +71,7 @@ private:
     TfrmImage* m_image;
     QFrame* m_Bevel;
     QFrame* m_BevelPhotos;
+    QFrame* m_BevelPrint;
     TFormStorage* fsLang;
     TFormStorage* fsMain;
 };

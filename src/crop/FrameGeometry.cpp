@@ -11,13 +11,36 @@ int ceilQuotient(long double numerator, long double denominator) {
     return static_cast<int>(std::ceil(numerator / denominator));
 }
 
+// The longest side whose frame by the ratio has `shortSide`: the largest L
+// with Ceil(L / ratio) <= shortSide. Trunc(shortSide × ratio) up to the last
+// bit; the neighbours are checked with the same division the frame's size
+// uses, so the two agree whatever the rounding of the product, and the inside
+// frame is exactly the frame a picture of the cut's own size would get.
+int longSideFor(int shortSide, long double ratio, int limit) {
+    int side = static_cast<int>(std::min<long double>(std::trunc(shortSide * ratio), limit));
+    while (side < limit && ceilQuotient(side + 1, ratio) <= shortSide)
+        ++side;
+    while (side > 1 && ceilQuotient(side, ratio) > shortSide)
+        --side;
+    return side;
+}
+
 }  // namespace
 
-Size calcCropSize(int imageWidth, int imageHeight, long double ratio) {
+Size calcCropSize(int imageWidth, int imageHeight, long double ratio, bool inside) {
     const long double aspect = static_cast<long double>(imageWidth) / imageHeight;
-    if (aspect >= 1)
-        return {imageWidth, ceilQuotient(imageWidth, ratio)};
-    return {ceilQuotient(imageHeight, ratio), imageHeight};
+    if (aspect >= 1) {
+        const int height = ceilQuotient(imageWidth, ratio);
+        // Taller than the picture exactly when width / ratio exceeds its
+        // height, and then height × ratio is below the width: the frame fits.
+        if (inside && height > imageHeight)
+            return {longSideFor(imageHeight, ratio, imageWidth), imageHeight};
+        return {imageWidth, height};
+    }
+    const int width = ceilQuotient(imageHeight, ratio);
+    if (inside && width > imageWidth)
+        return {imageWidth, longSideFor(imageWidth, ratio, imageHeight)};
+    return {width, imageHeight};
 }
 
 Rect centredFrame(Size image, Size crop) {

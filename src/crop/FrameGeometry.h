@@ -21,7 +21,14 @@ struct Size {
 // height and width Ceil(height / ratio). The cut may be larger than the
 // picture across the sliding axis when the picture is more elongated than the
 // ratio.
-Size calcCropSize(int imageWidth, int imageHeight, long double ratio);
+//
+// With `inside`, a picture more elongated than the ratio (the frame above
+// would be taller, or wider, than the picture) gets instead the largest frame
+// of the ratio that fits in it: the picture's full height (landscape) or
+// width (portrait), and the longest side L for which Ceil(L / ratio) is that
+// span (Trunc(span × ratio)), so it is never more elongated than the ratio,
+// as above. Other pictures are framed as without it.
+Size calcCropSize(int imageWidth, int imageHeight, long double ratio, bool inside = false);
 
 // The frame centred on the picture (offsets rounded toward zero, so a cut
 // taller than the picture starts at a negative top).

@@ -50,6 +50,13 @@ QStringList builtInMessages() {
     };
 }
 
+QStringList builtInPrintTexts() {
+    return {
+        QString::fromUtf8("%s \u00b7 %d ppi"),
+        QString::fromUtf8("%s \u00b7 %d ppi \u00b7 may print soft"),
+    };
+}
+
 // The smallest frame ratio accepted: 4:3 is the squarest print format.
 constexpr long double kMinRatio = 1.33L;
 
@@ -62,6 +69,7 @@ const QString kDefaultErrorCaption = QStringLiteral("Error");
 TfrmImage::TfrmImage(QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint),
       m_strhMessages(builtInMessages()),
+      m_strhPrintReadout(builtInPrintTexts()),
       m_ownKeyboard(std::make_unique<FallbackKeyboardState>()),
       m_keyboard(m_ownKeyboard.get()) {
     setWindowTitle(QStringLiteral("Pictavo"));
@@ -80,12 +88,14 @@ TfrmImage::TfrmImage(QWidget* parent)
     // The messages come from the machine-wide "Language" section at every
     // show, and go back there at the end if the window was shown.
     new TStrHolder(&m_strhMessages, QStringLiteral("m_strhMessages"), this);
+    new TStrHolder(&m_strhPrintReadout, QStringLiteral("m_strhPrintReadout"), this);
     auto* fsLang = new TFormStorage(this);
     fsLang->setIniFileName(QStringLiteral("Software\\Vornholt\\Pictavo2"));
     fsLang->setIniSection(QStringLiteral("Language"));
     fsLang->setRegistryRoot(pictavo::RegRoot::LocalMachine);
     fsLang->setOptions({});
-    fsLang->setStoredProps({QStringLiteral("m_strhMessages.Strings")});
+    fsLang->setStoredProps(
+        {QStringLiteral("m_strhMessages.Strings"), QStringLiteral("m_strhPrintReadout.Strings")});
 }
 
 TfrmImage::~TfrmImage() {
@@ -117,6 +127,8 @@ void TfrmImage::FormCreate() {
     m_lblStatus->setAutoFillBackground(true);
     m_lblStatus->setFocusPolicy(Qt::NoFocus);
     m_lblStatus->hide();
+
+    CreatePrintReadout();
 
     m_Tracker = new TMouseTracker(this);
     m_Tracker->OnSelect = [this](TMouseTracker* sender, const pictavo::Rect& rect) {
@@ -175,6 +187,7 @@ void TfrmImage::ShowImage(const QByteArray& sourcePath, const QByteArray& destPa
     CalcCropSize();
     m_rcCrop = pictavo::frame::centredFrame({m_nImageWidth, m_nImageHeight},
                                             {m_nCropWidth, m_nCropHeight});
+    ShowPrintReadout();
     Modified = false;
     // A light left on by the last picture (or by the reset's rebuild) would
     // call this one modified while the toolbar is up.

@@ -123,8 +123,17 @@ public:
     // picture loaded (or decoded ahead).
     bool m_bAutoRotate = false;
     bool m_bKeepMetadata = false;
+    // The print size cut for, by name ("10 × 15 cm"; any other name is none):
+    // the window shows at a corner how sharp each picture's cut prints at it.
+    // Frames of pictures more elongated than the ratio are kept inside them.
+    // Both take effect from the next picture shown.
+    QString m_sPrintSize;
+    bool m_bFrameInside = false;
 
     MessageList m_strhMessages;
+    // The print readout's texts: the size and resolution, and the same for
+    // a cut that may print soft.
+    MessageList m_strhPrintReadout;
 
 protected:
     bool event(QEvent* event) override;
@@ -161,6 +170,10 @@ private:
     void MoveFrame(int dx, int dy);
     void DrawFrame(const pictavo::Rect& rect, bool final);
     void m_imgMainMouseMove();
+    // The print readout: created hidden; shows the print size and resolution
+    // of this picture's cut, or nothing while no print size is chosen.
+    void CreatePrintReadout();
+    void ShowPrintReadout();
     void RedEyeSelected(TMouseTracker* sender, const pictavo::Rect& rect);
 
     // The adjustment toolbar (TfrmImageEffects.cpp).
@@ -225,6 +238,7 @@ private:
     std::string m_destBytes;
     int m_nQuality = 100;
     QLabel* m_lblStatus = nullptr;
+    QLabel* m_lblPrintReadout = nullptr;
     bool m_bBusy = false;
     bool m_bRedEyeMode = false;
     TMouseTracker* m_Tracker = nullptr;

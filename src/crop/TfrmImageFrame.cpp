@@ -2,20 +2,95 @@
 // drawn, and the red-eye selection mode that hides it.
 
 #include <QCursor>
+#include <QLabel>
 #include <QMouseEvent>
 
 #include "crop/AdjustmentToolbar.h"
 #include "crop/FrameGeometry.h"
+#include "crop/PrintSize.h"
 #include "crop/TMouseTracker.h"
 #include "crop/TNOEraseBackgroundImage.h"
 #include "crop/TfrmImage.h"
 
 namespace frame = pictavo::frame;
 
+namespace {
+
+// A box that keeps to its parent's bottom right corner, also when the
+// window manager resizes the window after it was placed. The corner keeps it
+// clear of the picture's middle, the toolbar along the top and the status
+// line at the top left. The label inside it is not one of the window's own
+// labels, which are found as its first.
+class CornerBox : public QWidget {
+public:
+    explicit CornerBox(QWidget* parent) : QWidget(parent), label(new QLabel(this)) {
+        parent->installEventFilter(this);
+    }
+
+    void place() {
+        constexpr int kMargin = 8;
+        label->adjustSize();
+        resize(label->size());
+        const QWidget* parent = parentWidget();
+        move(parent->width() - width() - kMargin, parent->height() - height() - kMargin);
+    }
+
+    QLabel* const label;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == parentWidget() && event->type() == QEvent::Resize)
+            place();
+        return false;
+    }
+};
+
+}  // namespace
+
 void TfrmImage::CalcCropSize() {
-    const frame::Size crop = frame::calcCropSize(m_nImageWidth, m_nImageHeight, m_dRatio);
+    const frame::Size crop =
+        frame::calcCropSize(m_nImageWidth, m_nImageHeight, m_dRatio, m_bFrameInside);
     m_nCropWidth = crop.width;
     m_nCropHeight = crop.height;
+}
+
+void TfrmImage::CreatePrintReadout() {
+    auto* box = new CornerBox(this);
+    // Clicks on it are the picture's.
+    box->setAttribute(Qt::WA_TransparentForMouseEvents);
+    box->hide();
+    m_lblPrintReadout = box->label;
+    m_lblPrintReadout->setObjectName(QStringLiteral("m_lblPrintReadout"));
+    m_lblPrintReadout->setAutoFillBackground(true);
+    m_lblPrintReadout->setMargin(6);
+    m_lblPrintReadout->setFocusPolicy(Qt::NoFocus);
+}
+
+void TfrmImage::ShowPrintReadout() {
+    namespace print = pictavo::print;
+    const print::PrintSize* size = print::findPrintSize(m_sPrintSize.toStdString());
+    auto* box = static_cast<CornerBox*>(m_lblPrintReadout->parentWidget());
+    if (!size) {
+        box->hide();
+        return;
+    }
+    // The cut's size, which the frame keeps wherever it slides and whatever
+    // the zoom.
+    const print::Readout readout = print::printReadout({m_nCropWidth, m_nCropHeight}, *size);
+    const bool soft = readout.sharpness == print::Sharpness::VerySoft;
+    m_lblPrintReadout->setText(m_strhPrintReadout.format(
+        soft ? 1 : 0, {QString::fromUtf8(size->name.data(), qsizetype(size->name.size())),
+                       QString::number(readout.ppi)}));
+    QPalette colours = m_lblPrintReadout->palette();
+    colours.setColor(QPalette::Window, Qt::black);
+    colours.setColor(QPalette::WindowText, readout.sharpness == print::Sharpness::Sharp
+                                               ? QColor(Qt::white)
+                                           : soft ? QColor(255, 64, 64)
+                                                  : QColor(255, 191, 0));
+    m_lblPrintReadout->setPalette(colours);
+    box->place();
+    box->show();
+    box->raise();
 }
 
 void TfrmImage::MoveFrame(int dx, int dy) {

@@ -174,6 +174,13 @@ void TfrmImage::RestoreFailedCut(const pictavo::CutJob& job) {
     m_sDestFile = QFile::decodeName(QByteArray::fromStdString(job.dest));
     m_destBytes = job.dest;
     CalcCropSize();
+    // The cut as it was clicked, though the ratio or the frame option may have
+    // changed since: the strips are drawn from its size.
+    if (job.cut) {
+        m_nCropWidth = job.area.width();
+        m_nCropHeight = job.area.height();
+    }
+    ShowPrintReadout();
     Modified = job.modified;
     if (m_toolBar)
         m_toolBar->UpdateModifiedIndicator();

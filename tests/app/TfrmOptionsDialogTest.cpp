@@ -8,12 +8,15 @@
 #include <QPushButton>
 #include <QTest>
 
+#include <cmath>
 #include <initializer_list>
 #include <stdexcept>
 
+#include "app/PrintSizeBox.h"
 #include "app/QualitySlider.h"
 #include "app/RatioEdit.h"
 #include "app/TfrmOptionsDialog.h"
+#include "crop/PrintSize.h"
 #include "crop/TfrmImage.h"
 #include "settings/SettingsStore.h"
 #include "support/ModalAnswerer.h"
@@ -66,6 +69,7 @@ private slots:
     void ratioEditInputRules();
     void qualitySliderSteps();
     void photoOptionsAboveTheButtonsStoredAndPushed();
+    void printSizeSetsTheRatioATypedRatioClearsItAndUnknownReadsAsNone();
 };
 
 void TfrmOptionsDialogTest::init() {
@@ -81,6 +85,8 @@ void TfrmOptionsDialogTest::nothingStoredGivesTheDefaultsInForce() {
     QCOMPARE(image.m_bRecurse, false);
     QCOMPARE(image.m_bAutoRotate, false);
     QCOMPARE(image.m_bKeepMetadata, false);
+    QCOMPARE(image.m_sPrintSize, QStringLiteral("None"));
+    QCOMPARE(image.m_bFrameInside, false);
     TfrmOptionsDialog dialog(&image);
     dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
@@ -89,7 +95,9 @@ void TfrmOptionsDialogTest::nothingStoredGivesTheDefaultsInForce() {
     QCOMPARE(dialog.m_nCompressionQ->value(), 100);
     QCOMPARE(dialog.m_chbOverwriteConfirm->isChecked(), true);
     QCOMPARE(dialog.m_btnRecurseDirs->isChecked(), false);
-    QCOMPARE(dialog.size(), QSize(440, 257));
+    QCOMPARE(dialog.size(), QSize(440, 326));
+    QCOMPARE(dialog.m_cbPrintSize->text(), QStringLiteral("None"));
+    QCOMPARE(dialog.m_chbFrameInside->isChecked(), false);
     QCOMPARE(dialog.m_chbAutoRotate->isChecked(), false);
     QCOMPARE(dialog.m_chbKeepMetadata->isChecked(), false);
     QCOMPARE(dialog.pos(), QPoint(389, 239));
@@ -120,7 +128,7 @@ void TfrmOptionsDialogTest::applyPushesAndStoresAndARestartLoadsThem() {
     QCOMPARE(storedOption(QStringLiteral("m_chbOverwriteConfirm_Checked")),
              QStringLiteral("False"));
     QCOMPARE(storedOption(QStringLiteral("m_btnRecurseDirs_Checked")), QStringLiteral("True"));
-    QCOMPARE(storedOption(QStringLiteral("NormPos")), QStringLiteral("300,200,740,457"));
+    QCOMPARE(storedOption(QStringLiteral("NormPos")), QStringLiteral("300,200,740,526"));
     // The next start, under another locale.
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
     TfrmImage image;
@@ -349,6 +357,57 @@ void TfrmOptionsDialogTest::photoOptionsAboveTheButtonsStoredAndPushed() {
     TfrmOptionsDialog::LoadOptions(&restarted);
     QCOMPARE(restarted.m_bAutoRotate, true);
     QCOMPARE(restarted.m_bKeepMetadata, true);
+}
+
+void TfrmOptionsDialogTest::printSizeSetsTheRatioATypedRatioClearsItAndUnknownReadsAsNone() {
+    ModalAnswerer answerer;
+    const auto sizes = pictavo::print::printSizes();
+    // Every size, chosen with the keyboard, sets its ratio, which the crop
+    // window accepts; size and frame option are pushed and stored.
+    for (std::size_t i = 0; i < sizes.size(); ++i) {
+        TfrmImage image;
+        TfrmOptionsDialog dialog(&image);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        dialog.m_cbPrintSize->setFocus();
+        QTest::keyClick(dialog.m_cbPrintSize, Qt::Key_Home);  // the last Apply stored one
+        for (std::size_t step = 0; step <= i; ++step) {
+            QTest::keyClick(dialog.m_cbPrintSize, Qt::Key_Down);
+        }
+        const QString name =
+            QString::fromUtf8(sizes[i].name.data(), qsizetype(sizes[i].name.size()));
+        QVERIFY2(dialog.m_edRatio->value() == sizes[i].ratio(), qPrintable(name));
+        dialog.m_chbFrameInside->setChecked(i % 2 == 0);
+        answerer.clear();
+        QTest::mouseClick(dialog.m_btnApply, Qt::LeftButton);
+        QVERIFY2(answerer.texts().isEmpty(), qPrintable(name));
+        QCOMPARE(image.m_sPrintSize, name);
+        QCOMPARE(image.m_bFrameInside, i % 2 == 0);
+        QCOMPARE(storedOption(QStringLiteral("m_cbPrintSize_Text")), name);
+    }
+    {
+        // A ratio typed is no size's, even the size's own; "None" keeps the ratio.
+        TfrmImage image;
+        TfrmOptionsDialog dialog(&image);
+        dialog.show();
+        QCOMPARE(dialog.m_cbPrintSize->text(), QString::fromUtf8("5 \u00d7 7 in"));
+        typeRatio(dialog, QStringLiteral("1.4"));
+        QCOMPARE(dialog.m_cbPrintSize->text(), QStringLiteral("None"));
+        dialog.m_cbPrintSize->setFocus();
+        QTest::keyClick(dialog.m_cbPrintSize, Qt::Key_Down);
+        QTest::keyClick(dialog.m_cbPrintSize, Qt::Key_Home);
+        QVERIFY(std::abs(dialog.m_edRatio->value() - 13.0L / 9) < 1e-9L);
+    }
+    // A stored size no longer offered reads as none, the stored ratio kept.
+    storeOptions(
+        QString::fromUtf8("\"m_cbPrintSize_Text\"=\"11 \u00d7 17 cm\"\n"
+                          "\"m_edRatio_Value\"=\"1.75\"\n"));
+    TfrmImage image;
+    TfrmOptionsDialog::LoadOptions(&image);
+    QCOMPARE(image.m_sPrintSize, QStringLiteral("None"));
+    TfrmOptionsDialog dialog(&image);
+    dialog.show();
+    QVERIFY(dialog.m_edRatio->value() == 1.75L);
 }
 
 PICTAVO_QTEST_MAIN(TfrmOptionsDialogTest)

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+
 using pictavo::Point;
 using pictavo::Rect;
 using namespace pictavo::frame;
@@ -14,13 +16,15 @@ struct CropCase {
     long double ratio;
     Size crop;
     Rect start;
+    // The frame kept inside pictures more elongated than the ratio.
+    bool inside = false;
 };
 
 class CropSizeTest : public ::testing::TestWithParam<CropCase> {};
 
 TEST_P(CropSizeTest, SizeAndCentredStart) {
     const CropCase& c = GetParam();
-    const Size crop = calcCropSize(c.width, c.height, c.ratio);
+    const Size crop = calcCropSize(c.width, c.height, c.ratio, c.inside);
     EXPECT_EQ(crop, c.crop);
     EXPECT_EQ(centredFrame({c.width, c.height}, crop), c.start);
 }
@@ -45,7 +49,49 @@ INSTANTIATE_TEST_SUITE_P(
         // Portrait narrower than 1 : ratio, across its width.
         CropCase{1000, 3000, 1.5L, {2000, 3000}, {-500, 0, 1500, 3000}},
         // 1.33 is the smallest ratio; Ceil(4000 / 1.33) = 3008 (3007.5...).
-        CropCase{4000, 3000, 1.33L, {4000, 3008}, {0, -4, 4000, 3004}}));
+        CropCase{4000, 3000, 1.33L, {4000, 3008}, {0, -4, 4000, 3004}},
+        // Kept inside: a picture wider than the ratio gets a frame of its
+        // height; a portrait one narrower than 1 : ratio one of its width.
+        CropCase{3000, 1000, 1.5L, {1500, 1000}, {750, 0, 2250, 1000}, true},
+        CropCase{1000, 3000, 1.5L, {1000, 1500}, {0, 750, 1000, 2250}, true},
+        // 16:9 at 1.5; 625 / 2 rounds toward zero.
+        CropCase{4000, 2250, 1.5L, {3375, 2250}, {312, 0, 3687, 2250}, true},
+        // One row short of the ratio: the longest side that still gives 1999
+        // rows by the ratio (2999 / 1.5 would need 2000).
+        CropCase{3000, 1999, 1.5L, {2998, 1999}, {1, 0, 2999, 1999}, true},
+        // 2000 x 1.4 is a hair below 2800 in extended precision; the frame
+        // still gets the 2800 that gives 2000 rows.
+        CropCase{4000, 2000, 1.4L, {2800, 2000}, {600, 0, 3400, 2000}, true},
+        // Pictures within the ratio are framed as without it.
+        CropCase{4000, 3000, 1.5L, {4000, 2667}, {0, 166, 4000, 2833}, true},
+        CropCase{3000, 4000, 1.5L, {2667, 4000}, {166, 0, 2833, 4000}, true}));
+
+// The frame kept inside slides across the picture, its strips the sides cut.
+TEST(MoveFrame, FrameInsideSlidesAcrossAndShowsTheSidesCut) {
+    struct Case {
+        Size image;
+        Rect first;
+        Rect last;
+        std::array<Rect, 2> stripsAtStart;  // B, then A
+    };
+    const Case cases[] = {
+        {{3000, 1000},
+         {0, 0, 1500, 1000},
+         {1500, 0, 3000, 1000},
+         {Rect{2250, 0, 3000, 1000}, Rect{0, 0, 750, 1000}}},
+        {{1000, 3000},
+         {0, 0, 1000, 1500},
+         {0, 1500, 1000, 3000},
+         {Rect{0, 2250, 1000, 3000}, Rect{0, 0, 1000, 750}}},
+    };
+    for (const Case& c : cases) {
+        const Size crop = calcCropSize(c.image.width, c.image.height, 1.5L, true);
+        const Rect start = centredFrame(c.image, crop);
+        EXPECT_EQ(frameStrips(start, crop, c.image), c.stripsAtStart);
+        EXPECT_EQ(moveFrame(start, -10000, -10000, c.image), c.first);
+        EXPECT_EQ(moveFrame(start, 10000, 10000, c.image), c.last);
+    }
+}
 
 TEST(MoveFrame, SlidesAlongTheFreeAxisOnly) {
     const Size image{4000, 3000};

@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QCursor>
+#include <QLabel>
 #include <QTest>
 
 #include <memory>
@@ -56,6 +57,7 @@ private slots:
     void redEyeModeHidesStripsAndHandsOverTheToolsRectangle();
     void pictureDecodedAheadLooksTheSame();
     void fileChangedOrBrokenAfterTheHintLoadsAsUsual();
+    void printReadoutAtACornerFollowsTheCutNotTheZoom();
 
 private:
     QString fixture(const std::string& name, int width, int height);
@@ -278,6 +280,65 @@ void TfrmImageFrameTest::fileChangedOrBrokenAfterTheHintLoadsAsUsual() {
     QCOMPARE(m_window->m_nState, 0);
     // The view keeps the picture it showed.
     QCOMPARE(m_window->cropRect(), (Rect{50, 0, 850, 1200}));
+}
+
+void TfrmImageFrameTest::printReadoutAtACornerFollowsTheCutNotTheZoom() {
+    auto* readout = m_window->findChild<QLabel*>(QStringLiteral("m_lblPrintReadout"));
+    QVERIFY(readout);
+
+    const QColor white(Qt::white);
+    const QColor amber(255, 191, 0);
+    const QColor red(255, 64, 64);
+    struct Row {
+        int width;
+        int height;
+        const char* size;
+        bool inside;
+        const char* text;  // empty: no readout
+        QColor colour;
+    };
+    const Row rows[] = {
+        {1199, 800, "4 \u00d7 6 in", false, "4 \u00d7 6 in \u00b7 199 ppi", amber},
+        {880, 587, "10 \u00d7 15 cm", false, "10 \u00d7 15 cm \u00b7 149 ppi \u00b7 may print soft",
+         red},
+        // The cut of a wide picture: 1600 x 1067 across it, 900 x 600 inside.
+        {1600, 600, "10 \u00d7 15 cm", false, "10 \u00d7 15 cm \u00b7 270 ppi", white},
+        {1600, 600, "10 \u00d7 15 cm", true, "10 \u00d7 15 cm \u00b7 152 ppi", amber},
+        {1600, 600, "None", true, "", white},
+    };
+    for (const Row& row : rows) {
+        m_window->m_sPrintSize = QString::fromUtf8(row.size);
+        m_window->m_bFrameInside = row.inside;
+        m_window->ShowImage(
+            fixture("print-" + std::to_string(row.width) + ".jpg", row.width, row.height),
+            QString());
+        const QString want = QString::fromUtf8(row.text);
+        QCOMPARE(readout->isVisible(), !want.isEmpty());
+        if (want.isEmpty())
+            continue;
+        QCOMPARE(readout->text(), want);
+        QCOMPARE(readout->palette().color(QPalette::WindowText), row.colour);
+        // In the bottom right corner, clear of the middle of the screen.
+        const QRect at(readout->mapTo(m_window.get(), QPoint()), readout->size());
+        QVERIFY(m_window->rect().contains(at));
+        QVERIFY(at.right() >= m_window->width() - 16 && at.bottom() >= m_window->height() - 16);
+        QVERIFY(!at.contains(m_window->rect().center()));
+        QVERIFY(at.width() < m_window->width() / 3);
+        // Zooming changes the view, not the cut.
+        const QSize fitted = m_window->GetImageSize();
+        QTest::keyClick(m_window.get(), Qt::Key_Z);
+        QVERIFY(m_window->GetImageSize() != fitted);
+        QCOMPARE(readout->text(), want);
+        QCOMPARE(QRect(readout->mapTo(m_window.get(), QPoint()), readout->size()), at);
+    }
+    // It keeps to the corner when the window changes size after it was shown.
+    m_window->m_sPrintSize = QStringLiteral("A4");
+    m_window->ShowImage(fixture("print-1600.jpg", 1600, 600), QString());
+    m_window->resize(900, 600);
+    const QPoint corner =
+        readout->mapTo(m_window.get(), QPoint(readout->width(), readout->height()));
+    QVERIFY(corner.x() > 900 - 16 && corner.x() <= 900);
+    QVERIFY(corner.y() > 600 - 16 && corner.y() <= 600);
 }
 
 PICTAVO_QTEST_MAIN(TfrmImageFrameTest)

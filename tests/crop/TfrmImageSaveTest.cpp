@@ -14,6 +14,7 @@
 #include <atomic>
 #include <chrono>
 #include <memory>
+#include <stdexcept>
 #include <thread>
 
 #include "core/JpegDecoder.h"
@@ -64,6 +65,7 @@ private slots:
     void failedWriteKeepsThePictureWithBlackStrips();
     void failedCopyNamesBothPaths();
     void theCutIsWrittenBehindTheNextPictureAndBackWaitsForIt();
+    void aFrameKeptInsideAWidePhotoCutsItsSides();
 
 private:
     QString source(const std::string& name, int width, int height);
@@ -321,6 +323,52 @@ void TfrmImageSaveTest::theCutIsWrittenBehindTheNextPictureAndBackWaitsForIt() {
     click(*m_window);
     QCOMPARE(no.seen().size(), 1);
     QCOMPARE(m_window->pendingWrites(), std::size_t{0});
+}
+
+void TfrmImageSaveTest::aFrameKeptInsideAWidePhotoCutsItsSides() {
+    // 16:9 at 1.5 with the frame kept inside: 810 x 540 (540 x 1.5), centred,
+    // 150 / 2 from the left; the print readout on screen stays out of it.
+    const QString photo = source("wide.jpg", 960, 540);
+    const QString target = dest("_wide.jpg");
+    m_window->m_bFrameInside = true;
+    m_window->m_sPrintSize = QString::fromUtf8("10 \u00d7 15 cm");
+    m_window->SetQuality(92);
+    m_window->ShowImage(photo, target);
+    QCOMPARE(m_window->cropRect(), (Rect{75, 0, 885, 540}));
+    clickAndWrite(*m_window);
+
+    // What libjpeg's own tools make of it: djpeg, the same rectangle, cjpeg.
+    const std::string ppm = m_dir->file("wide.ppm");
+    QCOMPARE(pictavo::test::runProgram({"djpeg", "-pnm", "-outfile", ppm, photo.toStdString()}), 0);
+    const auto want = pictavo::test::cjpegReference(pictavo::test::readPnm(ppm), {75, 0, 885, 540},
+                                                    92, m_dir->path());
+    QVERIFY(!want.empty());
+    QVERIFY(readBytes(target.toStdString()) == want);
+
+    // A cut that fails after the option was turned off comes back as it was
+    // clicked: the sides outside the frame black, the frame's rows not.
+    std::atomic<bool> fail{false};
+    m_window->setCutWork([&](const pictavo::CutJob&) {
+        while (!fail)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        throw std::runtime_error("disk full");
+    });
+    m_window->ShowImage(photo, target);
+    click(*m_window);
+    m_window->m_bFrameInside = false;
+    fail = true;
+    ModalAnswerer answerer;
+    m_window->FinishWrites();
+    QCOMPARE(answerer.seen().size(), 1);
+    QCOMPARE(m_window->m_nState, 0);
+    QCOMPARE(m_window->cropRect(), (Rect{75, 0, 885, 540}));
+    const QImage shot = viewOf(*m_window)->grab().toImage();
+    const int viewWidth = shot.width();
+    for (int y : {0, shot.height() / 2, shot.height() - 1}) {
+        QCOMPARE(shot.pixel(2, y), qRgb(0, 0, 0));
+        QCOMPARE(shot.pixel(viewWidth - 3, y), qRgb(0, 0, 0));
+        QVERIFY(shot.pixel(viewWidth / 2, y) != qRgb(0, 0, 0));
+    }
 }
 
 PICTAVO_QTEST_MAIN(TfrmImageSaveTest)
