@@ -1,0 +1,222 @@
+#include "core/PictureFile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QBuffer>
+#include <QByteArray>
+#include <QColorSpace>
+#include <QFile>
+#include <QImage>
+#include <QImageReader>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <system_error>
+#include <utility>
+
+namespace pictavo {
+
+namespace {
+
+// The longest extension we look for: ".tiff", ".heic", ".heif", ".jpeg", ".webp".
+constexpr std::size_t kLongestExtension = 5;
+
+std::string systemText(int error) {
+    return std::error_code(error, std::generic_category()).message();
+}
+
+JpegError tooLarge(long long width, long long height) {
+    return JpegError("The picture is too large to load (" + std::to_string(width) + " x " +
+                     std::to_string(height) + " pixels)");
+}
+
+// Opens a picture for reading; only a regular file counts, and a FIFO named
+// like a picture cannot block the open. The descriptor is the caller's.
+int openPicture(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0) {
+        throw JpegError("Cannot open " + path + ": " + systemText(errno));
+    }
+    struct stat st {};
+    const int statError = ::fstat(fd, &st) != 0 ? errno : 0;
+    if (statError != 0 || !S_ISREG(st.st_mode)) {
+        const int error = statError ? statError : (S_ISDIR(st.st_mode) ? EISDIR : EINVAL);
+        ::close(fd);
+        throw JpegError("Cannot open " + path + ": " + systemText(error));
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    return fd;
+}
+
+// A HEIF file is read whole: libheif reads its boxes from memory. Its pixels
+// are compressed, so a file larger than the budget is no photo we can show.
+std::vector<std::uint8_t> readWhole(const std::string& path, std::size_t budget) {
+    const int fd = openPicture(path);
+    std::vector<std::uint8_t> bytes;
+    struct stat st {};
+    if (::fstat(fd, &st) == 0 && static_cast<unsigned long long>(st.st_size) > budget) {
+        ::close(fd);
+        throw JpegError("The file is too large to load: " + path);
+    }
+    bytes.reserve(static_cast<std::size_t>(st.st_size));
+    std::uint8_t chunk[1 << 16];
+    for (;;) {
+        const ssize_t n = ::read(fd, chunk, sizeof chunk);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n < 0) {
+            const int error = errno;
+            ::close(fd);
+            throw JpegError("Cannot read " + path + ": " + systemText(error));
+        }
+        if (n == 0) {
+            break;
+        }
+        if (bytes.size() + static_cast<std::size_t>(n) > budget) {
+            ::close(fd);
+            throw JpegError("The file is too large to load: " + path);
+        }
+        bytes.insert(bytes.end(), chunk, chunk + n);
+    }
+    ::close(fd);
+    return bytes;
+}
+
+std::uint8_t to8(unsigned v16) {
+    return static_cast<std::uint8_t>((v16 * 255u + 32767u) / 65535u);
+}
+
+// Deep or transparent pictures: 16 bits a channel, alpha laid over white,
+// each channel rounded to 8 bits once, at the end.
+void copyDeep(const QImage& rgba64, Picture& picture) {
+    for (int y = 0; y < rgba64.height(); ++y) {
+        const auto* in = reinterpret_cast<const quint16*>(rgba64.constScanLine(y));
+        std::uint8_t* out = picture.scanLine(y);
+        for (int x = 0; x < rgba64.width(); ++x, in += 4, out += 3) {
+            const std::uint64_t a = in[3];
+            for (int c = 0; c < 3; ++c) {
+                const std::uint64_t v = in[2 - c];
+                out[c] =
+                    to8(static_cast<unsigned>((v * a + 65535u * (65535u - a) + 32767u) / 65535u));
+            }
+        }
+    }
+}
+
+DecodedJpeg decodeWithReader(QIODevice& device, const DecodeOptions& options, std::size_t budget) {
+    QImageReader reader(&device);
+    // Only the formats the walk takes by name, whatever else Qt could read.
+    const QByteArray format = reader.format();
+    if (format != "png" && format != "tif" && format != "tiff" && format != "webp") {
+        throw JpegError("Not a PNG, TIFF or WebP picture");
+    }
+    const QSize size = reader.size();
+    if (!size.isValid()) {
+        throw JpegError("The picture cannot be decoded: " + reader.errorString().toStdString());
+    }
+    if (Picture::bytesNeeded(size.width(), size.height()) > budget) {
+        throw tooLarge(size.width(), size.height());
+    }
+    // Qt refuses pictures over its own limit; ours was checked above, and a
+    // 16-bit picture with alpha takes eight bytes a pixel while it is read.
+    reader.setAllocationLimit(
+        static_cast<int>(std::min<std::size_t>(budget / (1 << 20) * 3 + 1, 1 << 30)));
+    reader.setAutoTransform(options.upright);
+    QImage image;
+    if (!reader.read(&image) || image.isNull()) {
+        throw JpegError("The picture cannot be decoded: " + reader.errorString().toStdString());
+    }
+    if (Picture::bytesNeeded(image.width(), image.height()) > budget) {
+        throw tooLarge(image.width(), image.height());
+    }
+
+    DecodedJpeg result;
+    result.picture = Picture(image.width(), image.height());
+    const QImage::Format f = image.format();
+    const bool deep = image.depth() > 32 || f == QImage::Format_Grayscale16;
+    if (image.hasAlphaChannel() || deep) {
+        image.convertTo(QImage::Format_RGBA64);
+        copyDeep(image, result.picture);
+    } else {
+        image.convertTo(QImage::Format_BGR888);
+        const auto rowBytes = static_cast<std::size_t>(image.width()) * 3;
+        for (int y = 0; y < image.height(); ++y) {
+            std::memcpy(result.picture.scanLine(y), image.constScanLine(y), rowBytes);
+        }
+    }
+    if (image.isNull()) {
+        throw JpegError("Out of memory while converting the picture");
+    }
+    if (options.keepMetadata) {
+        const QByteArray icc = image.colorSpace().iccProfile();
+        result.metadata.icc.assign(icc.begin(), icc.end());
+    }
+    result.turned = Orientation::Normal;
+    return result;
+}
+
+}  // namespace
+
+PictureKind pictureKindOfName(std::string_view name) {
+    const std::size_t dot = name.rfind('.');
+    if (dot == std::string_view::npos || name.size() - dot > kLongestExtension) {
+        return PictureKind::None;
+    }
+    char ext[kLongestExtension + 1] = {};
+    for (std::size_t i = dot; i < name.size(); ++i) {
+        char c = name[i];
+        if (c >= 'A' && c <= 'Z') {
+            c = static_cast<char>(c + ('a' - 'A'));
+        }
+        ext[i - dot] = c;
+    }
+    const std::string_view e(ext, name.size() - dot);
+    if (e == ".jpg" || e == ".jpeg") {
+        return PictureKind::Jpeg;
+    }
+    if (e == ".heic" || e == ".heif") {
+        return PictureKind::Heif;
+    }
+    if (e == ".png" || e == ".tif" || e == ".tiff" || e == ".webp") {
+        return PictureKind::ImageReader;
+    }
+    return PictureKind::None;
+}
+
+DecodedJpeg decodeImageReaderMemory(const std::uint8_t* data, std::size_t size,
+                                    const DecodeOptions& options, std::size_t budgetBytes) {
+    QByteArray bytes =
+        QByteArray::fromRawData(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    return decodeWithReader(buffer, options, budgetBytes);
+}
+
+DecodedJpeg decodePicture(const std::string& path, const DecodeOptions& options, Picture recycled,
+                          std::size_t budgetBytes) {
+    switch (pictureKindOfName(path)) {
+        case PictureKind::Heif: {
+            const std::vector<std::uint8_t> bytes = readWhole(path, budgetBytes);
+            return decodeHeifMemory(bytes.data(), bytes.size(), options, budgetBytes);
+        }
+        case PictureKind::ImageReader: {
+            QFile file;
+            const int fd = openPicture(path);
+            if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+                ::close(fd);
+                throw JpegError("Cannot open " + path);
+            }
+            return decodeWithReader(file, options, budgetBytes);
+        }
+        case PictureKind::Jpeg:
+        case PictureKind::None:
+            break;
+    }
+    return decodeJpeg(path, options, std::move(recycled), budgetBytes);
+}
+
+}  // namespace pictavo
