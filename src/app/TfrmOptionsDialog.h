@@ -24,8 +24,8 @@ public:
     // Reads the stored options (and placement) into the controls.
     void RestoreOptions();
     // Pushes the controls' values into the crop window, in the order quality,
-    // confirm, ratio, recurse, upright, metadata; an error of a setter ends
-    // it there.
+    // confirm, ratio, recurse, upright, metadata, more formats; an error of a
+    // setter ends it there.
     void ApplyOptions();
 
     // Start-up: a dialog that is never shown reads the stored options and
@@ -51,6 +51,7 @@ public:
     // the buttons.
     QCheckBox* m_chbAutoRotate;
     QCheckBox* m_chbKeepMetadata;
+    QCheckBox* m_chbMoreFormats;
 
 protected:
     void showEvent(QShowEvent* event) override;

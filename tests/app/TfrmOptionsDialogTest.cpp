@@ -81,6 +81,7 @@ void TfrmOptionsDialogTest::nothingStoredGivesTheDefaultsInForce() {
     QCOMPARE(image.m_bRecurse, false);
     QCOMPARE(image.m_bAutoRotate, false);
     QCOMPARE(image.m_bKeepMetadata, false);
+    QCOMPARE(image.m_bMoreFormats, false);
     TfrmOptionsDialog dialog(&image);
     dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
@@ -89,9 +90,10 @@ void TfrmOptionsDialogTest::nothingStoredGivesTheDefaultsInForce() {
     QCOMPARE(dialog.m_nCompressionQ->value(), 100);
     QCOMPARE(dialog.m_chbOverwriteConfirm->isChecked(), true);
     QCOMPARE(dialog.m_btnRecurseDirs->isChecked(), false);
-    QCOMPARE(dialog.size(), QSize(440, 257));
+    QCOMPARE(dialog.size(), QSize(440, 281));
     QCOMPARE(dialog.m_chbAutoRotate->isChecked(), false);
     QCOMPARE(dialog.m_chbKeepMetadata->isChecked(), false);
+    QCOMPARE(dialog.m_chbMoreFormats->isChecked(), false);
     QCOMPARE(dialog.pos(), QPoint(389, 239));
     QVERIFY(!QFile::exists(SettingsStore::standardFilePath(RegRoot::CurrentUser)));
 }
@@ -120,7 +122,7 @@ void TfrmOptionsDialogTest::applyPushesAndStoresAndARestartLoadsThem() {
     QCOMPARE(storedOption(QStringLiteral("m_chbOverwriteConfirm_Checked")),
              QStringLiteral("False"));
     QCOMPARE(storedOption(QStringLiteral("m_btnRecurseDirs_Checked")), QStringLiteral("True"));
-    QCOMPARE(storedOption(QStringLiteral("NormPos")), QStringLiteral("300,200,740,457"));
+    QCOMPARE(storedOption(QStringLiteral("NormPos")), QStringLiteral("300,200,740,481"));
     // The next start, under another locale.
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
     TfrmImage image;
@@ -306,8 +308,11 @@ void TfrmOptionsDialogTest::photoOptionsAboveTheButtonsStoredAndPushed() {
         QCOMPARE(dialog.m_chbAutoRotate->text(), QStringLiteral("Fotos aufrichten"));
         // The photo options come after the other options and before the
         // buttons.
-        const QRect group =
-            dialog.m_chbAutoRotate->geometry() | dialog.m_chbKeepMetadata->geometry();
+        const QRect group = dialog.m_chbAutoRotate->geometry() |
+                            dialog.m_chbKeepMetadata->geometry() |
+                            dialog.m_chbMoreFormats->geometry();
+        QVERIFY(dialog.m_chbKeepMetadata->geometry().bottom() <
+                dialog.m_chbMoreFormats->geometry().top());
         for (const QWidget* w : std::initializer_list<const QWidget*>{
                  dialog.m_edRatio, dialog.m_btnRecurseDirs, dialog.m_nCompressionQ,
                  dialog.m_lblBestCompression, dialog.m_chbOverwriteConfirm}) {
@@ -336,10 +341,16 @@ void TfrmOptionsDialogTest::photoOptionsAboveTheButtonsStoredAndPushed() {
         }
         dialog.m_chbAutoRotate->setChecked(true);
         dialog.m_chbKeepMetadata->setChecked(true);
+        dialog.m_chbMoreFormats->setChecked(true);
         QTest::mouseClick(dialog.m_btnApply, Qt::LeftButton);
         QCOMPARE(image.m_bAutoRotate, true);
         QCOMPARE(image.m_bKeepMetadata, true);
+        QCOMPARE(image.m_bMoreFormats, true);
     }
+    QCOMPARE(storedOption(QStringLiteral("m_chbMoreFormats_Checked")), QStringLiteral("True"));
+    QCOMPARE(storedOption(QStringLiteral("m_chbMoreFormats_Caption"), RegRoot::LocalMachine,
+                          QStringLiteral("Language")),
+             QStringLiteral("Also open HEIC, PNG, TIFF and WebP pictures"));
     QCOMPARE(storedOption(QStringLiteral("m_chbAutoRotate_Checked")), QStringLiteral("True"));
     QCOMPARE(storedOption(QStringLiteral("m_chbKeepMetadata_Checked")), QStringLiteral("True"));
     QCOMPARE(storedOption(QStringLiteral("m_chbKeepMetadata_Caption"), RegRoot::LocalMachine,
@@ -349,6 +360,7 @@ void TfrmOptionsDialogTest::photoOptionsAboveTheButtonsStoredAndPushed() {
     TfrmOptionsDialog::LoadOptions(&restarted);
     QCOMPARE(restarted.m_bAutoRotate, true);
     QCOMPARE(restarted.m_bKeepMetadata, true);
+    QCOMPARE(restarted.m_bMoreFormats, true);
 }
 
 PICTAVO_QTEST_MAIN(TfrmOptionsDialogTest)
