@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <limits>
 #include <system_error>
 #include <utility>
 
@@ -90,13 +91,32 @@ std::uint8_t to8(unsigned v16) {
     return static_cast<std::uint8_t>((v16 * 255u + 32767u) / 65535u);
 }
 
-// Deep or transparent pictures: 16 bits a channel, alpha laid over white,
-// each channel rounded to 8 bits once, at the end.
-void copyDeep(const QImage& rgba64, Picture& picture) {
-    for (int y = 0; y < rgba64.height(); ++y) {
-        const auto* in = reinterpret_cast<const quint16*>(rgba64.constScanLine(y));
+// Converted a row at a time, so that no second picture of the whole size is
+// ever made beside the one Qt decoded. Deep or transparent pictures go
+// through 16 bits a channel: alpha laid over white, each channel rounded to
+// 8 bits once, at the end.
+void copyRows(const QImage& image, Picture& picture) {
+    const bool deep = image.depth() > 32 || image.format() == QImage::Format_Grayscale16;
+    const bool through16 = deep || image.hasAlphaChannel();
+    const auto rowBytes = static_cast<std::size_t>(image.width()) * 3;
+    for (int y = 0; y < image.height(); ++y) {
         std::uint8_t* out = picture.scanLine(y);
-        for (int x = 0; x < rgba64.width(); ++x, in += 4, out += 3) {
+        if (!through16) {
+            const QImage row =
+                image.copy(0, y, image.width(), 1).convertToFormat(QImage::Format_BGR888);
+            if (row.isNull()) {
+                throw JpegError("Out of memory while converting the picture");
+            }
+            std::memcpy(out, row.constScanLine(0), rowBytes);
+            continue;
+        }
+        const QImage row =
+            image.copy(0, y, image.width(), 1).convertToFormat(QImage::Format_RGBA64);
+        if (row.isNull()) {
+            throw JpegError("Out of memory while converting the picture");
+        }
+        const auto* in = reinterpret_cast<const quint16*>(row.constScanLine(0));
+        for (int x = 0; x < image.width(); ++x, in += 4, out += 3) {
             const std::uint64_t a = in[3];
             for (int c = 0; c < 3; ++c) {
                 const std::uint64_t v = in[2 - c];
@@ -121,10 +141,11 @@ DecodedJpeg decodeWithReader(QIODevice& device, const DecodeOptions& options, st
     if (Picture::bytesNeeded(size.width(), size.height()) > budget) {
         throw tooLarge(size.width(), size.height());
     }
-    // Qt refuses pictures over its own limit; ours was checked above, and a
-    // 16-bit picture with alpha takes eight bytes a pixel while it is read.
-    reader.setAllocationLimit(
-        static_cast<int>(std::min<std::size_t>(budget / (1 << 20) * 3 + 1, 1 << 30)));
+    // What Qt decodes into comes out of the same budget: four bytes a pixel
+    // for most pictures, eight for a 16-bit one, so the deepest pictures
+    // are refused somewhat sooner than a JPEG of their size would be.
+    reader.setAllocationLimit(static_cast<int>(
+        std::clamp<std::size_t>(budget >> 20, 1, std::numeric_limits<int>::max())));
     reader.setAutoTransform(options.upright);
     QImage image;
     if (!reader.read(&image) || image.isNull()) {
@@ -136,21 +157,7 @@ DecodedJpeg decodeWithReader(QIODevice& device, const DecodeOptions& options, st
 
     DecodedJpeg result;
     result.picture = Picture(image.width(), image.height());
-    const QImage::Format f = image.format();
-    const bool deep = image.depth() > 32 || f == QImage::Format_Grayscale16;
-    if (image.hasAlphaChannel() || deep) {
-        image.convertTo(QImage::Format_RGBA64);
-        copyDeep(image, result.picture);
-    } else {
-        image.convertTo(QImage::Format_BGR888);
-        const auto rowBytes = static_cast<std::size_t>(image.width()) * 3;
-        for (int y = 0; y < image.height(); ++y) {
-            std::memcpy(result.picture.scanLine(y), image.constScanLine(y), rowBytes);
-        }
-    }
-    if (image.isNull()) {
-        throw JpegError("Out of memory while converting the picture");
-    }
+    copyRows(image, result.picture);
     if (options.keepMetadata) {
         const QByteArray icc = image.colorSpace().iccProfile();
         result.metadata.icc.assign(icc.begin(), icc.end());
