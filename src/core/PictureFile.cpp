@@ -127,7 +127,49 @@ void copyRows(const QImage& image, Picture& picture) {
     }
 }
 
+// Every chunk of a PNG file must end inside the file. libpng takes a
+// chunk's stated length at its word: a text chunk claiming two gigabytes
+// at the end of a 300-byte file makes it allocate and clear that much,
+// for seconds, before it finds the data missing.
+bool pngChunksFit(QIODevice& device) {
+    static const QByteArray kSignature("\x89PNG\r\n\x1a\n", 8);
+    if (device.peek(8) != kSignature) {
+        return true;  // not a PNG file: its own reader judges it
+    }
+    const qint64 size = device.size();
+    qint64 at = 8;
+    bool fits = true;
+    while (at < size) {
+        if (!device.seek(at)) {
+            fits = false;
+            break;
+        }
+        const QByteArray header = device.read(8);
+        if (header.size() < 8) {
+            fits = false;
+            break;
+        }
+        const auto byte = [&](int i) {
+            return static_cast<quint32>(static_cast<quint8>(header[i]));
+        };
+        const quint32 length = (byte(0) << 24) | (byte(1) << 16) | (byte(2) << 8) | byte(3);
+        // Length, type, data and CRC.
+        at += 12 + static_cast<qint64>(length);
+        if (length > 0x7fffffffu || at > size) {
+            fits = false;
+            break;
+        }
+        if (header.mid(4, 4) == "IEND") {
+            break;
+        }
+    }
+    return device.seek(0) && fits;
+}
+
 DecodedJpeg decodeWithReader(QIODevice& device, const DecodeOptions& options, std::size_t budget) {
+    if (!pngChunksFit(device)) {
+        throw JpegError("The PNG file is damaged: a chunk runs past its end");
+    }
     QImageReader reader(&device);
     // Only the formats the walk takes by name, whatever else Qt could read.
     const QByteArray format = reader.format();

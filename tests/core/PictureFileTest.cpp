@@ -106,6 +106,19 @@ TEST(PictureFile, DamagedOrTooLargePicturesAreRefused) {
         test::writeBytes(scrambled, bytes);
         EXPECT_THROW(decodePicture(scrambled, DecodeOptions{}), JpegError);
     }
+    // A chunk that claims more bytes than the file has is refused before
+    // libpng sets out to allocate them.
+    std::vector<std::uint8_t> png =
+        test::readBytes(test::writeFormatFixture(tmp.path(), "text.png", kWidth, kHeight));
+    const std::string lying("\x73\x74\x78\x25tEXtdate:modify", 21);
+    png.insert(png.end() - 12, lying.begin(), lying.end());
+    test::writeBytes(tmp.file("lying.png"), png);
+    try {
+        decodePicture(tmp.file("lying.png"), DecodeOptions{});
+        ADD_FAILURE() << "a PNG chunk running past the end was read";
+    } catch (const JpegError& e) {
+        EXPECT_NE(std::string(e.what()).find("runs past"), std::string::npos) << e.what();
+    }
     EXPECT_THROW(decodePicture(tmp.file("missing.heic"), DecodeOptions{}), JpegError);
     EXPECT_THROW(decodePicture(tmp.path() + "/.", DecodeOptions{}), JpegError);
 }
