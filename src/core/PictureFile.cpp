@@ -166,9 +166,64 @@ bool pngChunksFit(QIODevice& device) {
     return device.seek(0) && fits;
 }
 
+// A classic TIFF file's first picture may have at most eight samples a
+// pixel (CMYK with alpha has five): libtiff holds every sample while Qt's
+// reader converts them, and a 344-byte file stating 8197 samples a pixel
+// made it take over a gigabyte.
+bool tiffSamplesFit(QIODevice& device) {
+    const QByteArray head = device.peek(8);
+    const bool little = head.startsWith(QByteArray("II*\0", 4));
+    if (!little && !head.startsWith(QByteArray("MM\0*", 4))) {
+        return true;  // not a classic TIFF file
+    }
+    const auto number = [little](const QByteArray& bytes, qsizetype at, int size) {
+        quint64 value = 0;
+        for (int i = 0; i < size; ++i) {
+            const auto b = static_cast<quint64>(static_cast<quint8>(bytes[at + i]));
+            value |= little ? b << (8 * i) : b << (8 * (size - 1 - i));
+        }
+        return value;
+    };
+    const auto readAt = [&device](quint64 offset, qint64 size) {
+        return device.seek(static_cast<qint64>(offset)) ? device.read(size) : QByteArray();
+    };
+    quint64 bits = 1;
+    quint64 samples = 1;
+    const QByteArray first = readAt(number(head, 4, 4), 2);
+    if (first.size() == 2) {
+        const quint64 count = number(first, 0, 2);
+        const QByteArray entries = device.read(static_cast<qint64>(count) * 12);
+        for (qsizetype e = 0; e + 12 <= entries.size(); e += 12) {
+            const quint64 tag = number(entries, e, 2);
+            const int size = number(entries, e + 2, 2) == 3 ? 2 : 4;  // SHORT or LONG
+            quint64 value = number(entries, e + 8, size);
+            // Bits per sample is given for each sample: the first one stands
+            // for all, and lies elsewhere in the file when they are many.
+            if (tag == 258 && number(entries, e + 4, 4) * size > 4) {
+                const QByteArray elsewhere = readAt(number(entries, e + 8, 4), size);
+                value = elsewhere.size() == size ? number(elsewhere, 0, size) : 0;
+            }
+            if (tag == 258) {
+                bits = value;
+            } else if (tag == 277) {
+                samples = value;
+            }
+        }
+    }
+    if (!device.seek(0)) {
+        return false;
+    }
+    // With at most eight samples of at most 64 bits, what libtiff holds is
+    // a bounded multiple of the picture the budget admitted.
+    return samples <= 8 && bits <= 64;
+}
+
 DecodedJpeg decodeWithReader(QIODevice& device, const DecodeOptions& options, std::size_t budget) {
     if (!pngChunksFit(device)) {
         throw JpegError("The PNG file is damaged: a chunk runs past its end");
+    }
+    if (!tiffSamplesFit(device)) {
+        throw JpegError("The TIFF file's samples would not fit in memory");
     }
     QImageReader reader(&device);
     // Only the formats the walk takes by name, whatever else Qt could read.

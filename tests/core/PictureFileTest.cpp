@@ -119,6 +119,36 @@ TEST(PictureFile, DamagedOrTooLargePicturesAreRefused) {
     } catch (const JpegError& e) {
         EXPECT_NE(std::string(e.what()).find("runs past"), std::string::npos) << e.what();
     }
+    // A TIFF file stating thousands of samples a pixel: libtiff would hold
+    // them all while the picture is converted.
+    std::vector<std::uint8_t> tiff{'I', 'I', 42, 0, 8, 0, 0, 0};
+    const std::vector<std::pair<int, int>> tags{{256, 4000}, {257, 3}, {258, 8},    {259, 1},
+                                                {262, 2},    {273, 0}, {277, 8197}, {279, 96}};
+    tiff.push_back(static_cast<std::uint8_t>(tags.size()));
+    tiff.push_back(0);
+    for (const auto& [tag, value] : tags) {
+        const std::uint8_t entry[12] = {static_cast<std::uint8_t>(tag),
+                                        static_cast<std::uint8_t>(tag >> 8),
+                                        3,
+                                        0,
+                                        1,
+                                        0,
+                                        0,
+                                        0,
+                                        static_cast<std::uint8_t>(value),
+                                        static_cast<std::uint8_t>(value >> 8),
+                                        0,
+                                        0};
+        tiff.insert(tiff.end(), entry, entry + 12);
+    }
+    tiff.resize(tiff.size() + 4 + 96);
+    test::writeBytes(tmp.file("samples.tif"), tiff);
+    try {
+        decodePicture(tmp.file("samples.tif"), DecodeOptions{});
+        ADD_FAILURE() << "a TIFF file of 8197 samples a pixel was read";
+    } catch (const JpegError& e) {
+        EXPECT_NE(std::string(e.what()).find("samples"), std::string::npos) << e.what();
+    }
     EXPECT_THROW(decodePicture(tmp.file("missing.heic"), DecodeOptions{}), JpegError);
     EXPECT_THROW(decodePicture(tmp.path() + "/.", DecodeOptions{}), JpegError);
 }
