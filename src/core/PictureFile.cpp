@@ -176,8 +176,12 @@ bool tiffSamplesFit(QIODevice& device) {
     if (!little && !head.startsWith(QByteArray("MM\0*", 4))) {
         return true;  // not a classic TIFF file
     }
+    // A number cut off by the end of what was read counts as 0.
     const auto number = [little](const QByteArray& bytes, qsizetype at, int size) {
         quint64 value = 0;
+        if (at < 0 || at + size > bytes.size()) {
+            return value;
+        }
         for (int i = 0; i < size; ++i) {
             const auto b = static_cast<quint64>(static_cast<quint8>(bytes[at + i]));
             value |= little ? b << (8 * i) : b << (8 * (size - 1 - i));
