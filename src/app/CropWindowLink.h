@@ -33,6 +33,8 @@ public:
     // 0 while an image waits for the user, 2 once it is finished or left.
     virtual int state() const = 0;
     virtual bool recurse() const = 0;
+    // The walk also takes HEIC, PNG, TIFF and WebP pictures.
+    virtual bool moreFormats() const { return false; }
 
     virtual void resetCounters() = 0;
     virtual int processed() const = 0;

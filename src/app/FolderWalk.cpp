@@ -36,20 +36,20 @@ QByteArray realPath(const QByteArray& path) {
     return real ? QByteArray(real.get()) : QByteArray();
 }
 
-// Where the next JPEG file and the next subfolder of a folder's listing are,
+// Where the next picture file and the next subfolder of a folder's listing are,
 // from every entry on. Each name is looked at once when the folder is read,
 // so a folder of many other files (a camera's raw files, videos, side files)
 // costs the same per entry as one of pictures.
 class Lookahead {
 public:
-    explicit Lookahead(const QList<FolderEntry>& entries)
+    Lookahead(const QList<FolderEntry>& entries, bool moreFormats)
         : m_jpeg(static_cast<std::size_t>(entries.size())),
           m_nextJpeg(static_cast<std::size_t>(entries.size()) + 1, entries.size()),
           m_nextFolder(static_cast<std::size_t>(entries.size()) + 1, entries.size()) {
         for (qsizetype i = entries.size() - 1; i >= 0; --i) {
             const auto at = static_cast<std::size_t>(i);
             const FolderEntry& entry = entries[i];
-            m_jpeg[at] = !entry.isDir && WalkNames::IsJpegName(entry.name);
+            m_jpeg[at] = !entry.isDir && WalkNames::IsPictureName(entry.name, moreFormats);
             m_nextJpeg[at] = m_jpeg[at] ? i : m_nextJpeg[at + 1];
             m_nextFolder[at] = entry.isDir ? i : m_nextFolder[at + 1];
         }
@@ -98,6 +98,8 @@ QString FolderWalk::Run(const QString& sourceFolder, const QString& destFolder) 
     m_folderIds.clear();
     m_goneFolder.clear();
     m_destRealPath = realPath(m_sDestFolder);
+    // Fixed for the run, so resuming counts the same pictures throughout.
+    m_bMoreFormats = m_crop->moreFormats();
     // A source folder gone since it was chosen (an unmounted drive) is no
     // complete walk: the resume point is kept for when it is back.
     struct stat st {};
@@ -213,7 +215,7 @@ bool FolderWalk::ProcessFolder(const QByteArray& folder, bool& stop) {
 
     // Read once: files written into the folder during the run are not walked.
     const QList<FolderEntry> entries = FolderListing::Read(folder);
-    const Lookahead ahead(entries);
+    const Lookahead ahead(entries, m_bMoreFormats);
     for (qsizetype i = 0; i < entries.size(); ++i) {
         const FolderEntry& entry = entries[i];
         if (stop) {

@@ -93,6 +93,8 @@ private:
     bool m_bEnding = false;
     bool m_bCameBack = false;  // a failed cut took the run back to its picture
     bool m_bComplete = false;
+    // The walk also takes HEIC, PNG, TIFF and WebP pictures.
+    bool m_bMoreFormats = false;
 
     // Real paths of the folders entered in this run (links back into the
     // tree are not followed twice), and of the destination folder.

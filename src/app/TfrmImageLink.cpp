@@ -44,6 +44,10 @@ bool TfrmImageLink::recurse() const {
     return m_window.m_bRecurse;
 }
 
+bool TfrmImageLink::moreFormats() const {
+    return m_window.m_bMoreFormats;
+}
+
 void TfrmImageLink::resetCounters() {
     m_window.m_nProcessed = 0;
     m_window.m_nCropped = 0;

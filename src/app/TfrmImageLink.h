@@ -18,6 +18,7 @@ public:
     void setCutFailed(CutFailed cutFailed) override;
     int state() const override;
     bool recurse() const override;
+    bool moreFormats() const override;
     void resetCounters() override;
     int processed() const override;
     int cropped() const override;

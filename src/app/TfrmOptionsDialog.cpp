@@ -29,7 +29,7 @@ constexpr int kOriginalHeight = 192;
 constexpr int kOriginalButtonsTop = 160;
 constexpr int kGap = 8;
 constexpr int kPhotosTop = 145 + kGap;
-constexpr int kPhotosHeight = 57;
+constexpr int kPhotosHeight = 81;
 // The print options' group follows the photo options' in the same way.
 constexpr int kPrintTop = kPhotosTop + kPhotosHeight + kGap;
 constexpr int kPrintHeight = 61;
@@ -127,6 +127,9 @@ TfrmOptionsDialog::TfrmOptionsDialog(TfrmImage* image, QWidget* parent)
     m_chbKeepMetadata =
         checkBox(this, "m_chbKeepMetadata",
                  QStringLiteral("Keep date, camera data and colour profile"), kPhotosTop + 32);
+    m_chbMoreFormats =
+        checkBox(this, "m_chbMoreFormats",
+                 QStringLiteral("Also open HEIC, PNG, TIFF and WebP pictures"), kPhotosTop + 56);
     m_BevelPrint = place(new QFrame(this), "m_BevelPrint", 8, kPrintTop, 425, kPrintHeight);
     m_BevelPrint->setFrameStyle(QFrame::Panel | QFrame::Raised);
     m_lblPrintSize = label<QLabel>(this, "m_lblPrintSize", QStringLiteral("Print size:"), 16,
@@ -143,8 +146,9 @@ TfrmOptionsDialog::TfrmOptionsDialog(TfrmImage* image, QWidget* parent)
     // Tab reaches the photo options before the buttons, as it reads.
     setTabOrder(m_chbOverwriteConfirm, m_chbAutoRotate);
     setTabOrder(m_chbAutoRotate, m_chbKeepMetadata);
-    setTabOrder(m_chbKeepMetadata, m_btnApply);
-    setTabOrder(m_chbKeepMetadata, m_cbPrintSize);
+    setTabOrder(m_chbKeepMetadata, m_chbMoreFormats);
+    setTabOrder(m_chbMoreFormats, m_btnApply);
+    setTabOrder(m_chbMoreFormats, m_cbPrintSize);
     setTabOrder(m_cbPrintSize, m_chbFrameInside);
 
     // A size is a ratio; a ratio typed is no longer the size's. Only the
@@ -171,7 +175,8 @@ TfrmOptionsDialog::TfrmOptionsDialog(TfrmImage* image, QWidget* parent)
          QStringLiteral("m_chbOverwriteConfirm.Caption"), QStringLiteral("m_btnApply.Caption"),
          QStringLiteral("m_btnRecurseDirs.Caption"), QStringLiteral("m_btnCancel.Caption"),
          QStringLiteral("m_chbAutoRotate.Caption"), QStringLiteral("m_chbKeepMetadata.Caption"),
-         QStringLiteral("m_lblPrintSize.Caption"), QStringLiteral("m_chbFrameInside.Caption")});
+         QStringLiteral("m_chbMoreFormats.Caption"), QStringLiteral("m_lblPrintSize.Caption"),
+         QStringLiteral("m_chbFrameInside.Caption")});
     fsMain = new TFormStorage(this);
     fsMain->setIniFileName(kKeyPath);
     fsMain->setIniSection(QStringLiteral("Options"));
@@ -180,7 +185,8 @@ TfrmOptionsDialog::TfrmOptionsDialog(TfrmImage* image, QWidget* parent)
         {QStringLiteral("m_nCompressionQ.Value"), QStringLiteral("m_chbOverwriteConfirm.Checked"),
          QStringLiteral("m_edRatio.Value"), QStringLiteral("m_btnRecurseDirs.Checked"),
          QStringLiteral("m_chbAutoRotate.Checked"), QStringLiteral("m_chbKeepMetadata.Checked"),
-         QStringLiteral("m_cbPrintSize.Text"), QStringLiteral("m_chbFrameInside.Checked")});
+         QStringLiteral("m_chbMoreFormats.Checked"), QStringLiteral("m_cbPrintSize.Text"),
+         QStringLiteral("m_chbFrameInside.Checked")});
 }
 
 TfrmOptionsDialog::~TfrmOptionsDialog() {
@@ -209,6 +215,7 @@ void TfrmOptionsDialog::ApplyOptions() {
     m_image->m_bRecurse = m_btnRecurseDirs->isChecked();
     m_image->m_bAutoRotate = m_chbAutoRotate->isChecked();
     m_image->m_bKeepMetadata = m_chbKeepMetadata->isChecked();
+    m_image->m_bMoreFormats = m_chbMoreFormats->isChecked();
     m_image->m_sPrintSize = m_cbPrintSize->text();
     m_image->m_bFrameInside = m_chbFrameInside->isChecked();
 }

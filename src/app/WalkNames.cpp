@@ -1,5 +1,9 @@
 #include "app/WalkNames.h"
 
+#include <string_view>
+
+#include "core/PictureFile.h"
+
 namespace WalkNames {
 
 namespace {
@@ -39,6 +43,18 @@ bool IsJpegName(const QByteArray& name) {
     return extensionIs(".jpg", 4) || extensionIs(".jpeg", 5);
 }
 
+bool IsPictureName(const QByteArray& name, bool moreFormats) {
+    if (IsJpegName(name)) {
+        return true;
+    }
+    if (!moreFormats) {
+        return false;
+    }
+    const pictavo::PictureKind kind =
+        pictavo::pictureKindOfName(std::string_view(name.constData(), name.size()));
+    return kind == pictavo::PictureKind::Heif || kind == pictavo::PictureKind::ImageReader;
+}
+
 QByteArray MakeDestPath(const QByteArray& sourceFolder, const QByteArray& destFolder,
                         const QByteArray& folder, const QByteArray& name) {
     QByteArray rel;
@@ -54,7 +70,11 @@ QByteArray MakeDestPath(const QByteArray& sourceFolder, const QByteArray& destFo
     if (!endsWithSeparator(dest)) {
         dest += kSeparator;
     }
-    return dest + rel + '_' + name;
+    QByteArray path = dest + rel + '_' + name;
+    if (!IsJpegName(name)) {
+        path += ".jpg";
+    }
+    return path;
 }
 
 QByteArray JoinPath(const QByteArray& folder, const QByteArray& name) {

@@ -12,9 +12,15 @@ namespace WalkNames {
 // ASCII letters in any case. A name that is only ".jpg" counts.
 bool IsJpegName(const QByteArray& name);
 
+// The names the walk takes: JPEG names, and with `moreFormats` also ".heic",
+// ".heif", ".png", ".tif", ".tiff" and ".webp" in any case.
+bool IsPictureName(const QByteArray& name, bool moreFormats);
+
 // Where the cut of `folder`/`name` goes: `destFolder`, a separator, the part of
 // `folder` below `sourceFolder` with every "/" and "\" turned into "_", then
-// "_" and `name`. All cuts land side by side in the destination folder.
+// "_" and `name`, with ".jpg" appended when `name` is not a JPEG name (the
+// cut is always a JPEG, and a.HEIC and a.jpg must not share one). All cuts
+// land side by side in the destination folder.
 QByteArray MakeDestPath(const QByteArray& sourceFolder, const QByteArray& destFolder,
                         const QByteArray& folder, const QByteArray& name);
 

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "core/JpegDecoder.h"
+#include "core/PictureFile.h"
 #include "crop/PicturePyramid.h"
 
 namespace pictavo {
@@ -114,8 +115,8 @@ void Prefetcher::run() {
         std::optional<Stamp> before = stampOf(path);
         if (before) {
             try {
-                DecodedJpeg decoded =
-                    decodeJpeg(path, options, Picture(), std::min(m_budget, defaultDecodeBudget()));
+                DecodedJpeg decoded = decodePicture(path, options, Picture(),
+                                                    std::min(m_budget, defaultDecodeBudget()));
                 picture = Prefetched{std::move(decoded.picture), {}, std::move(decoded.metadata)};
                 const Picture* level = &picture->picture;
                 while (std::min(level->width(), level->height()) / 2 >= kSmallestHalving) {

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "core/JpegDecoder.h"
+#include "core/PictureFile.h"
 #include "crop/AdjustmentToolbar.h"
 #include "crop/CutBeep.h"
 #include "crop/FallbackKeyboardState.h"
@@ -235,7 +236,7 @@ void TfrmImage::LoadImage(const QByteArray& path) {
             halvings = std::move(ready->halvings);
             metadata = std::move(ready->metadata);
         } else {
-            pictavo::DecodedJpeg loaded = pictavo::decodeJpeg(path.toStdString(), options);
+            pictavo::DecodedJpeg loaded = pictavo::decodePicture(path.toStdString(), options);
             decoded = std::move(loaded.picture);
             metadata = std::move(loaded.metadata);
         }
@@ -268,6 +269,9 @@ void TfrmImage::PresentPicture(pictavo::Picture picture, std::vector<pictavo::Pi
     setViewBox(fit.view);
     m_sSourceFile = QFile::decodeName(path);
     m_sourceBytes = path.toStdString();
+    // Only a JPEG file is decoded as one; every other name has its own decoder.
+    const pictavo::PictureKind kind = pictavo::pictureKindOfName(m_sourceBytes);
+    m_bJpegSource = kind != pictavo::PictureKind::Heif && kind != pictavo::PictureKind::ImageReader;
 }
 
 void TfrmImage::NextImage() {

@@ -123,6 +123,8 @@ public:
     // picture loaded (or decoded ahead).
     bool m_bAutoRotate = false;
     bool m_bKeepMetadata = false;
+    // The batch run also takes HEIC, PNG, TIFF and WebP pictures.
+    bool m_bMoreFormats = false;
     // The print size cut for, by name ("10 × 15 cm"; any other name is none):
     // the window shows at a corner how sharp each picture's cut prints at it.
     // Frames of pictures more elongated than the ratio are kept inside them.
@@ -235,6 +237,8 @@ private:
     QString m_sSourceFile;
     QString m_sDestFile;
     std::string m_sourceBytes;
+    // The picture came from a JPEG file, which Shift and click copies as it is.
+    bool m_bJpegSource = true;
     std::string m_destBytes;
     int m_nQuality = 100;
     QLabel* m_lblStatus = nullptr;

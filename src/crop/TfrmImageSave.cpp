@@ -53,7 +53,9 @@ void TfrmImage::SaveUncut() {
     if (!MayOverwrite())
         return;
     ShowStatus(savingText());
-    if (Modified) {
+    // A HEIC, PNG, TIFF or WebP file has no bytes a JPEG could take over:
+    // its whole picture is written as one.
+    if (Modified || !m_bJpegSource) {
         WritePicture({0, 0, m_nImageWidth, m_nImageHeight});
     } else {
         // The file as it is, byte for byte: nothing is lost to re-encoding.

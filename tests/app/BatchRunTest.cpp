@@ -21,6 +21,7 @@
 #include "crop/TNOEraseBackgroundImage.h"
 #include "crop/TfrmImage.h"
 #include "settings/SettingsStore.h"
+#include "support/FormatFixtures.h"
 #include "support/JpegFixtures.h"
 #include "support/ModalAnswerer.h"
 #include "support/QtTestMain.h"
@@ -59,6 +60,7 @@ private slots:
     void cleanup();
     void skipBackAndLeaveThenResume();
     void aCutFromASubfolderCarriesItsName();
+    void aPhoneFolderIsCutWithMoreFormatsOnAndUntouchedWithItOff();
     void aSourceFolderThatGoesAwayEndsTheRunWithOneBox_data();
     void aSourceFolderThatGoesAwayEndsTheRunWithOneBox();
     void namesThatAreNoUtf8KeepTheirBytes();
@@ -196,6 +198,46 @@ void BatchRunTest::aCutFromASubfolderCarriesItsName() {
     QCOMPARE(QDir(m_dest).entryList(QDir::Files), QStringList({QStringLiteral("2006_x.JPG")}));
     QCOMPARE(m_window->statusText(1), QStringLiteral("2 images processed, 1 images cropped."));
     QCOMPARE(m_window->findChild<QLabel*>(QStringLiteral("m_lblLastProcessed"))->text(), QString());
+}
+
+void BatchRunTest::aPhoneFolderIsCutWithMoreFormatsOnAndUntouchedWithItOff() {
+    pictavo::test::JpegFixtureOptions options;
+    options.width = 90;
+    options.height = 60;
+    pictavo::test::writeJpegFixture(m_source.toStdString(), "a.jpg", options);
+    // A phone's portrait: stored lying, with a quarter turn in the file.
+    pictavo::test::writeHeifWithLibrary(file(QStringLiteral("a.HEIC")).toStdString(),
+                                        pictavo::test::fixturePicture(90, 60), 6);
+    pictavo::test::writeFormatFixture(m_source.toStdString(), "b.png", 90, 60);
+    QFile damaged(file(QStringLiteral("c.webp")));
+    QVERIFY(damaged.open(QIODevice::WriteOnly));
+    damaged.write("RIFF\x10\0\0\0WEBPVP8 ");
+    damaged.close();
+
+    m_image->m_bMoreFormats = true;
+    ModalAnswerer answerer;
+    run({leftClickOnThePicture(), leftClickOnThePicture(), leftClickOnThePicture()});
+    QCOMPARE(m_link->loaded,
+             QStringList({file(QStringLiteral("a.HEIC")), file(QStringLiteral("a.jpg")),
+                          file(QStringLiteral("b.png"))}));
+    QCOMPARE(answerer.seen().size(), 1);
+    QCOMPARE(answerer.seen()[0].text,
+             QStringLiteral("Can't load file ") + file(QStringLiteral("c.webp")));
+    QCOMPARE(QDir(m_dest).entryList(QDir::Files),
+             QStringList({QStringLiteral("_a.HEIC.jpg"), QStringLiteral("_a.jpg"),
+                          QStringLiteral("_b.png.jpg")}));
+    QCOMPARE(m_window->statusText(1), QStringLiteral("3 images processed, 3 images cropped."));
+    // The HEIC came up upright: its cut is a portrait.
+    const pictavo::Picture cut =
+        pictavo::decodeJpegFile((m_dest + QStringLiteral("/_a.HEIC.jpg")).toStdString());
+    QCOMPARE(cut.width(), 60);
+    QCOMPARE(cut.height(), 90);
+
+    // Off, the walk is today's: only the JPEG file.
+    m_image->m_bMoreFormats = false;
+    m_link->loaded.clear();
+    run({rightClick()});
+    QCOMPARE(m_link->loaded, QStringList({file(QStringLiteral("a.jpg"))}));
 }
 
 void BatchRunTest::aSourceFolderThatGoesAwayEndsTheRunWithOneBox_data() {

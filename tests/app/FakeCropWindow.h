@@ -66,6 +66,7 @@ public:
     }
     int state() const override { return m_state; }
     bool recurse() const override { return m_recurse; }
+    bool moreFormats() const override { return m_moreFormats; }
     void resetCounters() override { m_processed = m_cropped = 0; }
     int processed() const override { return m_processed; }
     int cropped() const override { return m_cropped; }
@@ -132,6 +133,7 @@ public:
     QList<bool> cutFailedAnswers;  // what the run answered to each failure
     QStringList returnedTo;        // failed pictures the run went back to
     bool m_recurse = false;
+    bool m_moreFormats = false;
     bool endless = false;  // the walk asked for far more images than there are
 
 private:

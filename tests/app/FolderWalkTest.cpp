@@ -104,6 +104,36 @@ TEST_F(FolderWalkTest, ShowsJpegFilesInNameOrderAndNamesTheirCuts) {
     EXPECT_EQ(walk.position(), 0);
 }
 
+TEST_F(FolderWalkTest, MoreFormatsAreWalkedOnlyWhenAskedAndCutUnderTheirOwnNames) {
+    files(source, {"a.HEIC", "a.jpg", "b.png", "c.Tiff", "d.webp", "e.gif", "f.heif", "g.TIF"});
+    const struct {
+        bool moreFormats;
+        QStringList shown;
+        QStringList prefetched;
+    } cases[] = {
+        {false, list({"a.jpg"}), {}},
+        {true, list({"a.HEIC", "a.jpg", "b.png", "c.Tiff", "d.webp", "f.heif", "g.TIF"}),
+         list({"a.jpg", "b.png", "c.Tiff", "d.webp", "f.heif", "g.TIF"})},
+    };
+    for (const auto& c : cases) {
+        crop.shown.clear();
+        crop.dests.clear();
+        crop.prefetched.clear();
+        crop.m_moreFormats = c.moreFormats;
+        EXPECT_EQ(run(), QString());
+        EXPECT_EQ(shownNames(), c.shown);
+        QStringList hinted;
+        for (const auto& hint : crop.prefetched) {
+            hinted << hint.path.mid(source.size() + 1);
+        }
+        EXPECT_EQ(hinted, c.prefetched);
+    }
+    // A HEIC and a JPEG of the same name keep a cut each.
+    EXPECT_EQ(crop.dests.mid(0, 3),
+              QStringList({dest + QStringLiteral("/_a.HEIC.jpg"), dest + QStringLiteral("/_a.jpg"),
+                           dest + QStringLiteral("/_b.png.jpg")}));
+}
+
 TEST_F(FolderWalkTest, RecursionWalksASubfolderWhereItComesInTheOrder) {
     files(source, {"a.jpg", "c.png", "d.jpg"});
     files(source + QStringLiteral("/c_sub"), {"y.jpg", "x.JPG"});

@@ -85,6 +85,7 @@ void TfrmOptionsDialogTest::nothingStoredGivesTheDefaultsInForce() {
     QCOMPARE(image.m_bRecurse, false);
     QCOMPARE(image.m_bAutoRotate, false);
     QCOMPARE(image.m_bKeepMetadata, false);
+    QCOMPARE(image.m_bMoreFormats, false);
     QCOMPARE(image.m_sPrintSize, QStringLiteral("None"));
     QCOMPARE(image.m_bFrameInside, false);
     TfrmOptionsDialog dialog(&image);
@@ -95,11 +96,12 @@ void TfrmOptionsDialogTest::nothingStoredGivesTheDefaultsInForce() {
     QCOMPARE(dialog.m_nCompressionQ->value(), 100);
     QCOMPARE(dialog.m_chbOverwriteConfirm->isChecked(), true);
     QCOMPARE(dialog.m_btnRecurseDirs->isChecked(), false);
-    QCOMPARE(dialog.size(), QSize(440, 326));
+    QCOMPARE(dialog.size(), QSize(440, 350));
     QCOMPARE(dialog.m_cbPrintSize->text(), QStringLiteral("None"));
     QCOMPARE(dialog.m_chbFrameInside->isChecked(), false);
     QCOMPARE(dialog.m_chbAutoRotate->isChecked(), false);
     QCOMPARE(dialog.m_chbKeepMetadata->isChecked(), false);
+    QCOMPARE(dialog.m_chbMoreFormats->isChecked(), false);
     QCOMPARE(dialog.pos(), QPoint(389, 239));
     QVERIFY(!QFile::exists(SettingsStore::standardFilePath(RegRoot::CurrentUser)));
 }
@@ -128,7 +130,7 @@ void TfrmOptionsDialogTest::applyPushesAndStoresAndARestartLoadsThem() {
     QCOMPARE(storedOption(QStringLiteral("m_chbOverwriteConfirm_Checked")),
              QStringLiteral("False"));
     QCOMPARE(storedOption(QStringLiteral("m_btnRecurseDirs_Checked")), QStringLiteral("True"));
-    QCOMPARE(storedOption(QStringLiteral("NormPos")), QStringLiteral("300,200,740,526"));
+    QCOMPARE(storedOption(QStringLiteral("NormPos")), QStringLiteral("300,200,740,550"));
     // The next start, under another locale.
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
     TfrmImage image;
@@ -314,8 +316,11 @@ void TfrmOptionsDialogTest::photoOptionsAboveTheButtonsStoredAndPushed() {
         QCOMPARE(dialog.m_chbAutoRotate->text(), QStringLiteral("Fotos aufrichten"));
         // The photo options come after the other options and before the
         // buttons.
-        const QRect group =
-            dialog.m_chbAutoRotate->geometry() | dialog.m_chbKeepMetadata->geometry();
+        const QRect group = dialog.m_chbAutoRotate->geometry() |
+                            dialog.m_chbKeepMetadata->geometry() |
+                            dialog.m_chbMoreFormats->geometry();
+        QVERIFY(dialog.m_chbKeepMetadata->geometry().bottom() <
+                dialog.m_chbMoreFormats->geometry().top());
         for (const QWidget* w : std::initializer_list<const QWidget*>{
                  dialog.m_edRatio, dialog.m_btnRecurseDirs, dialog.m_nCompressionQ,
                  dialog.m_lblBestCompression, dialog.m_chbOverwriteConfirm}) {
@@ -344,10 +349,16 @@ void TfrmOptionsDialogTest::photoOptionsAboveTheButtonsStoredAndPushed() {
         }
         dialog.m_chbAutoRotate->setChecked(true);
         dialog.m_chbKeepMetadata->setChecked(true);
+        dialog.m_chbMoreFormats->setChecked(true);
         QTest::mouseClick(dialog.m_btnApply, Qt::LeftButton);
         QCOMPARE(image.m_bAutoRotate, true);
         QCOMPARE(image.m_bKeepMetadata, true);
+        QCOMPARE(image.m_bMoreFormats, true);
     }
+    QCOMPARE(storedOption(QStringLiteral("m_chbMoreFormats_Checked")), QStringLiteral("True"));
+    QCOMPARE(storedOption(QStringLiteral("m_chbMoreFormats_Caption"), RegRoot::LocalMachine,
+                          QStringLiteral("Language")),
+             QStringLiteral("Also open HEIC, PNG, TIFF and WebP pictures"));
     QCOMPARE(storedOption(QStringLiteral("m_chbAutoRotate_Checked")), QStringLiteral("True"));
     QCOMPARE(storedOption(QStringLiteral("m_chbKeepMetadata_Checked")), QStringLiteral("True"));
     QCOMPARE(storedOption(QStringLiteral("m_chbKeepMetadata_Caption"), RegRoot::LocalMachine,
@@ -357,6 +368,7 @@ void TfrmOptionsDialogTest::photoOptionsAboveTheButtonsStoredAndPushed() {
     TfrmOptionsDialog::LoadOptions(&restarted);
     QCOMPARE(restarted.m_bAutoRotate, true);
     QCOMPARE(restarted.m_bKeepMetadata, true);
+    QCOMPARE(restarted.m_bMoreFormats, true);
 }
 
 void TfrmOptionsDialogTest::printSizeSetsTheRatioATypedRatioClearsItAndUnknownReadsAsNone() {

@@ -34,6 +34,24 @@ TEST(IsJpegName, TakesJpgAndJpegInAnyCaseOnly) {
     }
 }
 
+TEST(IsPictureName, TakesMoreFormatsOnlyWhenAsked) {
+    const struct {
+        const char* name;
+        bool off;
+        bool on;
+    } cases[] = {
+        {"a.jpg", true, true},        {"a.JPEG", true, true},    {"IMG_1.HEIC", false, true},
+        {"a.heif", false, true},      {"a.Png", false, true},    {"a.TIF", false, true},
+        {"a.tiff", false, true},      {"a.WebP", false, true},   {"a.gif", false, false},
+        {"a.heic.txt", false, false}, {"a.tiffx", false, false}, {"heic", false, false},
+        {".png", false, true},        {"a.pn", false, false},    {"a.cr2", false, false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(IsPictureName(QByteArray(c.name), false), c.off) << c.name;
+        EXPECT_EQ(IsPictureName(QByteArray(c.name), true), c.on) << c.name;
+    }
+}
+
 TEST(MakeDestPath, FlattensTheRelativeFolderIntoTheName) {
     const struct {
         const char* source;
@@ -54,6 +72,10 @@ TEST(MakeDestPath, FlattensTheRelativeFolderIntoTheName) {
         // Names keep their bytes, UTF-8 or not.
         {"/photos", "/prints", "/photos", "caf\xe9.jpg", "/prints/_caf\xe9.jpg"},
         {"/photos", "/prints", "/photos/\xff\xfe", "x.jpg", "/prints/\xff\xfe_x.jpg"},
+        // The cut is a JPEG whatever the source: a.HEIC and a.jpg keep two cuts.
+        {"/photos", "/prints", "/photos", "IMG_0001.HEIC", "/prints/_IMG_0001.HEIC.jpg"},
+        {"/photos", "/prints", "/photos/scans", "a.tiff", "/prints/scans_a.tiff.jpg"},
+        {"/photos", "/prints", "/photos", "a.webp", "/prints/_a.webp.jpg"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(MakeDestPath(QByteArray(c.source), QByteArray(c.dest), QByteArray(c.folder),

@@ -6,6 +6,7 @@
 #include "core/ExifBlock.h"
 #include "core/JpegDecoder.h"
 #include "core/JpegEncoder.h"
+#include "core/PictureFile.h"
 #include "support/JpegFixtures.h"
 
 using namespace pictavo;
@@ -81,4 +82,37 @@ TEST(FuzzCorpus, EveryExifBlockWrittenReadsBack) {
         }
     }
     EXPECT_GE(blocks, 20);
+}
+
+// The seeds and findings of the HEIF and Qt reader fuzzers, both ways each
+// path takes them: a 24-bit picture or a JpegError. The seeds are pictures
+// heif-enc and ImageMagick made, so each format decodes at least once.
+TEST(FuzzCorpus, EveryPictureOfAnotherFormatDecodesOrFailsCleanly) {
+    int heif = 0;
+    int others = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(PICTAVO_FORMATS_CORPUS)) {
+        const std::vector<std::uint8_t> bytes = test::readBytes(entry.path().string());
+        for (const DecodeOptions options :
+             {DecodeOptions{false, false}, DecodeOptions{true, true}}) {
+            try {
+                heif += decodeHeifMemory(bytes.data(), bytes.size(), options, std::size_t{64} << 20)
+                                .picture.isNull()
+                            ? 0
+                            : 1;
+            } catch (const JpegError& e) {
+                EXPECT_STRNE(e.what(), "") << entry.path();
+            }
+            try {
+                others += decodeImageReaderMemory(bytes.data(), bytes.size(), options,
+                                                  std::size_t{64} << 20)
+                                  .picture.isNull()
+                              ? 0
+                              : 1;
+            } catch (const JpegError& e) {
+                EXPECT_STRNE(e.what(), "") << entry.path();
+            }
+        }
+    }
+    EXPECT_GE(heif, 2 * 3);
+    EXPECT_GE(others, 2 * 8);
 }

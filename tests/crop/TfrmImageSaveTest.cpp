@@ -21,6 +21,7 @@
 #include "crop/TNOEraseBackgroundImage.h"
 #include "crop/TfrmImage.h"
 #include "support/ExternalTools.h"
+#include "support/FormatFixtures.h"
 #include "support/JpegFixtures.h"
 #include "support/ModalAnswerer.h"
 #include "support/QtTestMain.h"
@@ -59,6 +60,7 @@ private slots:
 
     void leftClickWritesTheCutAtTheChosenQuality();
     void shiftClickCopiesTheFileByteForByte();
+    void otherFormatsAreCutAndSavedAsTheirDecodedPixels();
     void overwriteQuestionAskedOnceAndNoWritesNothing();
     void withoutConfirmationAnEarlierFileIsReplaced();
     void aSecondClickBeforeTheNextPictureDoesNothing();
@@ -137,6 +139,44 @@ void TfrmImageSaveTest::shiftClickCopiesTheFileByteForByte() {
     QCOMPARE(m_window->m_nState, 2);
     // The frame still follows the mouse: Shift and click is not a cut.
     QVERIFY(m_window->tracking());
+}
+
+void TfrmImageSaveTest::otherFormatsAreCutAndSavedAsTheirDecodedPixels() {
+    const struct {
+        const char* name;
+        std::vector<std::string> toolArgs;
+        bool decodedAhead;
+    } cases[] = {
+        {"IMG_0001.HEIC", {"-q", "85"}, true},
+        {"scan.png", {"-depth", "16"}, false},
+        {"scan.tiff", {"-compress", "lzw"}, true},
+        {"web.webp", {"-define", "webp:lossless=true"}, false},
+    };
+    m_window->SetQuality(75);
+    for (const auto& c : cases) {
+        const std::string photo =
+            pictavo::test::writeFormatFixture(m_dir->file("src"), c.name, 240, 360, c.toolArgs);
+        const pictavo::Picture pixels = pictavo::test::toolDecode(photo, m_dir->path());
+        const Rect whole{0, 0, 240, 360};
+        // The cut, then Shift and click on the unchanged picture: no bytes of
+        // the source can be copied into a JPEG file, so the whole picture is
+        // written as one.
+        for (const bool cut : {true, false}) {
+            const QString target = dest(std::string(c.name) + (cut ? ".jpg" : ".whole.jpg"));
+            if (c.decodedAhead) {
+                m_window->Prefetch(QString::fromStdString(photo));
+            }
+            m_window->ShowImage(QString::fromStdString(photo), target);
+            QCOMPARE(m_window->modified(), false);
+            const Rect area = cut ? m_window->cropRect() : whole;
+            clickAndWrite(*m_window, cut ? Qt::NoModifier : Qt::ShiftModifier);
+            const auto want = pictavo::test::cjpegReference(pixels, area, 75, m_dir->path());
+            QVERIFY(!want.empty());
+            QVERIFY2(readBytes(target.toStdString()) == want, c.name);
+        }
+    }
+    QCOMPARE(m_window->m_nCropped, 4);
+    QCOMPARE(m_window->m_nProcessed, 8);
 }
 
 void TfrmImageSaveTest::overwriteQuestionAskedOnceAndNoWritesNothing() {

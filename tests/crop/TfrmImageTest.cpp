@@ -299,7 +299,19 @@ void TfrmImageTest::loadFailureShowsTheBoxThenThrowsAndKeepsThePicture() {
     const QString corrupt = QString::fromStdString(m_dir->file("corrupt.jpg"));
     pictavo::test::writeBytes(corrupt.toStdString(), {0xFF, 0xD8, 0xFF, 0xE0, 0x00, 0x10, 'J'});
     const QString missing = QString::fromStdString(m_dir->file("missing.jpg"));
-    for (const QString& path : {corrupt, missing}) {
+    // Files of the other formats that stop inside their headers.
+    const auto damaged = [&](const char* name, const std::string& bytes) {
+        const QString path = QString::fromStdString(m_dir->file(name));
+        pictavo::test::writeBytes(path.toStdString(), {bytes.begin(), bytes.end()});
+        return path;
+    };
+    const QString heic = damaged("corrupt.HEIC", std::string("\0\0\0\x18"
+                                                             "ftypheic\0\0\0\0mif1",
+                                                             20));
+    const QString png = damaged("corrupt.png", "\x89PNG\r\n\x1a\n\0\0\0\rIHDR\0\0");
+    const QString tiff = damaged("corrupt.tif", std::string("II*\0\x08\0\0\0\x01\0", 10));
+    const QString webp = damaged("corrupt.webp", std::string("RIFF\x20\0\0\0WEBPVP8 ", 16));
+    for (const QString& path : {corrupt, missing, heic, png, tiff, webp}) {
         ModalAnswerer answerer;
         QString thrown;
         try {

@@ -33,6 +33,7 @@ public:
     void setCutFailed(CutFailed cutFailed) override { m_link.setCutFailed(std::move(cutFailed)); }
     int state() const override { return m_link.state(); }
     bool recurse() const override { return m_link.recurse(); }
+    bool moreFormats() const override { return m_link.moreFormats(); }
     void resetCounters() override { m_link.resetCounters(); }
     int processed() const override { return m_link.processed(); }
     int cropped() const override { return m_link.cropped(); }
