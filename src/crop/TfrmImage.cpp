@@ -37,6 +37,7 @@ enum Message {
     kCantLoad = 5,
     kCantCopy = 6,
     kPleaseWait = 7,
+    kWritingLastCuts = 8,
 };
 
 QStringList builtInMessages() {
@@ -49,6 +50,7 @@ QStringList builtInMessages() {
         QStringLiteral("Can't load file %s"),
         QStringLiteral("Can't copy file %s to %s"),
         QStringLiteral("Please wait..."),
+        QString::fromUtf8("Writing the last cuts\u2026"),
     };
 }
 
