@@ -1,5 +1,7 @@
 #include "crop/TNOEraseBackgroundImage.h"
 
+#include "core/LetGo.h"
+
 #include <QPaintEvent>
 #include <QPainter>
 
@@ -45,8 +47,10 @@ void TNOEraseBackgroundImage::setPicture(const pictavo::Picture* picture,
                                          std::vector<pictavo::Picture> halvings, QImage display) {
     m_picture = picture && !picture->isNull() ? picture : nullptr;
     m_pyramid.reset(m_picture, std::move(halvings));
-    m_ahead = m_picture ? std::move(display) : QImage();
-    m_display = QImage();
+    // The last picture's copies go on another thread: freeing them takes
+    // longer than painting the next.
+    pictavo::letGo(std::exchange(m_ahead, m_picture ? std::move(display) : QImage()));
+    pictavo::letGo(std::exchange(m_display, QImage()));
     m_level = QImage();
     m_displayFor = QSize();
     m_wholeViewDirty = true;

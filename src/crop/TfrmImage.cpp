@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "core/JpegDecoder.h"
+#include "core/LetGo.h"
 #include "crop/AdjustmentToolbar.h"
 #include "crop/CutBeep.h"
 #include "crop/FallbackKeyboardState.h"
@@ -275,7 +276,8 @@ void TfrmImage::LoadImage(const QByteArray& path) {
 void TfrmImage::PresentPicture(pictavo::Picture picture, std::vector<pictavo::Picture> halvings,
                                pictavo::JpegMetadata metadata, const QByteArray& path,
                                QImage display) {
-    m_bmpWork = std::move(picture);
+    // The last picture is freed on another thread unless a cut still holds it.
+    pictavo::letGo(std::exchange(m_bmpWork, std::move(picture)));
     m_metadata = std::move(metadata);
     m_nImageWidth = m_bmpWork.width();
     m_nImageHeight = m_bmpWork.height();
