@@ -50,5 +50,7 @@ void idle(int ms);
 
 // Peak resident memory of the process so far (VmHWM), in bytes.
 std::size_t peakResidentBytes();
+// Starts the peak over, so a benchmark sees its own and not an earlier one's.
+void resetPeakResident();
 
 }  // namespace pictavo::bench
