@@ -7,6 +7,7 @@
 #include <QEvent>
 #include <QObject>
 
+#include <chrono>
 #include <cstddef>
 
 class TfrmImage;
@@ -15,15 +16,25 @@ class QWidget;
 
 namespace pictavo::bench {
 
-// Counts the paints of a widget.
+// Counts the paints of a widget, and notes when the last one ended.
 class PaintCounter : public QObject {
 public:
     int paints = 0;
-    bool eventFilter(QObject*, QEvent* event) override {
-        if (event->type() == QEvent::Paint)
-            ++paints;
-        return false;
+    std::chrono::steady_clock::time_point lastPaintEnd;
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::Paint || m_inside)
+            return false;
+        // Painted here, so the time taken is that of the whole paint.
+        m_inside = true;
+        watched->event(event);
+        m_inside = false;
+        ++paints;
+        lastPaintEnd = std::chrono::steady_clock::now();
+        return true;
     }
+
+private:
+    bool m_inside = false;
 };
 
 TNOEraseBackgroundImage* viewOf(TfrmImage& window);
@@ -39,5 +50,7 @@ void idle(int ms);
 
 // Peak resident memory of the process so far (VmHWM), in bytes.
 std::size_t peakResidentBytes();
+// Starts the peak over, so a benchmark sees its own and not an earlier one's.
+void resetPeakResident();
 
 }  // namespace pictavo::bench

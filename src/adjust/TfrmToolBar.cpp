@@ -18,6 +18,7 @@
 #include "adjust/RedEyeGlyph.h"
 #include "adjust/RedEyeSettings.h"
 #include "adjust/SelectionMapping.h"
+#include "core/LetGo.h"
 #include "core/RowBands.h"
 #include "crop/ToolbarHost.h"
 #include "settings/TFormStorage.h"
@@ -272,7 +273,9 @@ void TfrmToolBar::SetSourceBitmap(const pictavo::Picture& picture) {
     // The last picture's result is let go by the crop window with the last
     // picture: the first change of this one writes into it. Anything older
     // goes.
-    m_spare = std::exchange(m_bmpResult, picture);
+    // What is let go is freed on another thread: tens of megabytes take
+    // milliseconds to hand back, at the moment the next picture comes up.
+    pictavo::letGo(std::exchange(m_spare, std::exchange(m_bmpResult, picture)));
     m_ahead.drop();
 }
 

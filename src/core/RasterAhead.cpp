@@ -4,6 +4,9 @@
 #include <new>
 #include <stdexcept>
 #include <system_error>
+#include <utility>
+
+#include "core/LetGo.h"
 
 namespace pictavo {
 
@@ -44,8 +47,8 @@ Picture RasterAhead::take(int width, int height) {
 
 void RasterAhead::drop() {
     if (m_raster.valid()) {
-        m_raster.wait();
-        m_raster = {};
+        // Waited for and freed on another thread.
+        letGo(std::exchange(m_raster, {}));
     }
 }
 

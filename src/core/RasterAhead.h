@@ -26,7 +26,7 @@ public:
     // still being made), otherwise an empty picture; either way nothing is
     // kept. A raster that could not be made gives an empty picture too.
     Picture take(int width, int height);
-    // Lets go of a raster made or being made.
+    // Lets go of a raster made or being made, without waiting for it.
     void drop();
 
 private:

@@ -8,6 +8,7 @@
 #include <stdexcept>
 #include <utility>
 
+#include "core/LetGo.h"
 #include "core/RowBands.h"
 #include "core/WideVectors.h"
 
@@ -136,11 +137,13 @@ void PicturePyramid::reset(const Picture* source, std::vector<Picture> halvings)
     // The caller may pass the same object, now holding another picture.
     const bool sameSize = source && m_source && source->width() == m_sourceWidth &&
                           source->height() == m_sourceHeight;
-    m_spares = sameSize ? std::move(m_levels) : std::vector<Picture>{};
+    // What is not kept is freed on another thread, which takes a while for
+    // tens of megabytes.
+    letGo(std::exchange(m_spares, sameSize ? std::move(m_levels) : std::vector<Picture>{}));
     m_source = source;
     m_sourceWidth = source ? source->width() : 0;
     m_sourceHeight = source ? source->height() : 0;
-    m_levels = source ? std::move(halvings) : std::vector<Picture>{};
+    letGo(std::exchange(m_levels, source ? std::move(halvings) : std::vector<Picture>{}));
 }
 
 const Picture& PicturePyramid::levelFor(int width, int height) {

@@ -41,9 +41,16 @@ std::optional<Prefetcher::Stamp> Prefetcher::stampOf(const std::string& path) {
         static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1'000'000'000 + info.st_mtim.tv_nsec};
 }
 
-void Prefetcher::prefetch(const std::string& path, const DecodeOptions& options) {
+void Prefetcher::setFinish(Finish finish) {
+    std::lock_guard lock(m_mutex);
+    m_finish = std::move(finish);
+}
+
+void Prefetcher::prefetch(const std::string& path, const DecodeOptions& options,
+                          const ShowPlace& place) {
     {
         std::lock_guard lock(m_mutex);
+        m_wantedPlace = place;
         if (path == m_wanted && options == m_wantedOptions)
             return;
         m_wanted = path;
@@ -108,6 +115,7 @@ void Prefetcher::run() {
             return;
         const std::string path = m_wanted;
         const DecodeOptions options = m_wantedOptions;
+        const Finish finish = m_finish;
         m_working = path;
         lock.unlock();
 
@@ -117,7 +125,8 @@ void Prefetcher::run() {
             try {
                 DecodedJpeg decoded = decodePicture(path, options, Picture(),
                                                     std::min(m_budget, defaultDecodeBudget()));
-                picture = Prefetched{std::move(decoded.picture), {}, std::move(decoded.metadata)};
+                picture =
+                    Prefetched{std::move(decoded.picture), {}, std::move(decoded.metadata), {}};
                 const Picture* level = &picture->picture;
                 while (std::min(level->width(), level->height()) / 2 >= kSmallestHalving) {
                     picture->halvings.push_back(halved(*level));
@@ -130,6 +139,18 @@ void Prefetcher::run() {
             // A file that changed while it was read is not trusted.
             if (stampOf(path) != before)
                 picture.reset();
+            if (picture && finish) {
+                // The place as it is now: a later move of the window is
+                // seen by the caller, which then does the step itself.
+                lock.lock();
+                const ShowPlace place = m_wantedPlace;
+                lock.unlock();
+                try {
+                    picture->finished = finish(*picture, place);
+                } catch (...) {
+                    picture->finished.reset();
+                }
+            }
         }
 
         lock.lock();

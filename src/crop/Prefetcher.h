@@ -7,9 +7,11 @@
 // time hands nothing over, so the caller's own load reports the failure
 // exactly as it would without the prefetch.
 
+#include <any>
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -18,6 +20,7 @@
 
 #include "core/JpegDecoder.h"
 #include "core/Picture.h"
+#include "crop/ViewGeometry.h"
 
 namespace pictavo {
 
@@ -28,6 +31,19 @@ struct Prefetched {
     Picture picture;
     std::vector<Picture> halvings;
     JpegMetadata metadata;
+    // What the finishing step made of it for the place it is to be shown
+    // (the window's copy at its size on screen), if anything.
+    std::any finished;
+};
+
+// Where a picture decoded ahead is going to be shown: the monitor's size and
+// the window's, both in logical pixels, and the monitor's device pixels per
+// logical pixel. All zero when unknown.
+struct ShowPlace {
+    Extent screen;
+    Extent client;
+    double ratio = 0;
+    friend bool operator==(const ShowPlace&, const ShowPlace&) = default;
 };
 
 class Prefetcher {
@@ -41,10 +57,19 @@ public:
     Prefetcher(const Prefetcher&) = delete;
     Prefetcher& operator=(const Prefetcher&) = delete;
 
+    // A last step the worker runs on each picture it decoded without error,
+    // for the place it will be shown; its result goes with the picture. Set
+    // before the first prefetch. A step that throws leaves nothing finished.
+    using Finish = std::function<std::any(const Prefetched&, const ShowPlace&)>;
+    void setFinish(Finish finish);
+
     // Starts decoding `path` in the background with `options`. A picture
     // held for another path or other options is dropped; a decode in
-    // progress for them is finished by the worker and then dropped.
-    void prefetch(const std::string& path, const DecodeOptions& options = {});
+    // progress for them is finished by the worker and then dropped. A new
+    // `place` for the same path and options is only used if the finishing
+    // step has not run yet.
+    void prefetch(const std::string& path, const DecodeOptions& options = {},
+                  const ShowPlace& place = {});
 
     // The picture of `path` if it was asked for ahead of time with the same
     // options, decoded without error and the file is unchanged since; waits
@@ -74,6 +99,8 @@ private:
     // The path wanted next; empty when nothing is.
     std::string m_wanted;
     DecodeOptions m_wantedOptions;
+    ShowPlace m_wantedPlace;
+    Finish m_finish;
     // The path of the decode in progress (empty when idle).
     std::string m_working;
     // The result for m_wanted once decoded: the picture and the file's stamp

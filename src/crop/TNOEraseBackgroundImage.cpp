@@ -1,5 +1,7 @@
 #include "crop/TNOEraseBackgroundImage.h"
 
+#include "core/LetGo.h"
+
 #include <QPaintEvent>
 #include <QPainter>
 
@@ -21,6 +23,17 @@ QImage wrap(const pictavo::Picture& picture) {
                   static_cast<qsizetype>(picture.bytesPerLine()), QImage::Format_BGR888);
 }
 
+QSize deviceSizeOf(QSize view, qreal ratio) {
+    return {static_cast<int>(std::ceil(view.width() * ratio)),
+            static_cast<int>(std::ceil(view.height() * ratio))};
+}
+
+bool keepsCopy(QSize view, QSize window) {
+    const qint64 windowArea =
+        std::max<qint64>(qint64{window.width()} * window.height(), qint64{1024} * 768);
+    return qint64{view.width()} * view.height() <= kCopyAreaFactor * windowArea;
+}
+
 }  // namespace
 
 TNOEraseBackgroundImage::TNOEraseBackgroundImage(QWidget* parent) : QWidget(parent) {
@@ -31,10 +44,13 @@ TNOEraseBackgroundImage::TNOEraseBackgroundImage(QWidget* parent) : QWidget(pare
 }
 
 void TNOEraseBackgroundImage::setPicture(const pictavo::Picture* picture,
-                                         std::vector<pictavo::Picture> halvings) {
+                                         std::vector<pictavo::Picture> halvings, QImage display) {
     m_picture = picture && !picture->isNull() ? picture : nullptr;
     m_pyramid.reset(m_picture, std::move(halvings));
-    m_display = QImage();
+    // The last picture's copies go on another thread: freeing them takes
+    // longer than painting the next.
+    pictavo::letGo(std::exchange(m_ahead, m_picture ? std::move(display) : QImage()));
+    pictavo::letGo(std::exchange(m_display, QImage()));
     m_level = QImage();
     m_displayFor = QSize();
     m_wholeViewDirty = true;
@@ -76,9 +92,7 @@ void TNOEraseBackgroundImage::resizeEvent(QResizeEvent* event) {
 }
 
 QSize TNOEraseBackgroundImage::deviceSize() const {
-    const qreal ratio = devicePixelRatio();
-    return {static_cast<int>(std::ceil(width() * ratio)),
-            static_cast<int>(std::ceil(height() * ratio))};
+    return deviceSizeOf(size(), devicePixelRatio());
 }
 
 QRect TNOEraseBackgroundImage::toDevice(const pictavo::Rect& source) const {
@@ -114,6 +128,22 @@ QRect TNOEraseBackgroundImage::toLogical(const QRect& device) const {
     return QRect(left, top, right - left, bottom - top);
 }
 
+QImage TNOEraseBackgroundImage::displayCopy(pictavo::PicturePyramid& pyramid, QSize view,
+                                            qreal ratio, QSize window) {
+    const QSize device = deviceSizeOf(view, ratio);
+    if (!pyramid.source() || device.isEmpty() || !keepsCopy(view, window)) {
+        return QImage();
+    }
+    const QImage image = wrap(pyramid.levelFor(device.width(), device.height()));
+    // QImage reports a failed allocation with a null image.
+    QImage copy = (image.size() == device
+                       ? image
+                       : image.scaled(device, Qt::IgnoreAspectRatio, Qt::SmoothTransformation))
+                      .convertToFormat(QImage::Format_RGB32);
+    copy.setDevicePixelRatio(ratio);
+    return copy;
+}
+
 void TNOEraseBackgroundImage::ensureDisplayCopy() {
     const QSize device = deviceSize();
     if (!m_picture || device.isEmpty() || m_displayFor == device) {
@@ -122,21 +152,18 @@ void TNOEraseBackgroundImage::ensureDisplayCopy() {
     m_displayFor = device;
     m_display = QImage();
     m_level = QImage();
-    const QSize windowSize = window()->size();
-    const qint64 windowArea =
-        std::max<qint64>(qint64{windowSize.width()} * windowSize.height(), qint64{1024} * 768);
+    const QImage ahead = std::exchange(m_ahead, QImage());
+    if (!ahead.isNull() && ahead.size() == device &&
+        ahead.devicePixelRatio() == devicePixelRatio() && keepsCopy(size(), window()->size())) {
+        m_display = ahead;
+        ++m_copiesTaken;
+        return;
+    }
     try {
-        const QImage image = wrap(m_pyramid.levelFor(device.width(), device.height()));
-        if (qint64{width()} * height() <= kCopyAreaFactor * windowArea) {
-            // QImage reports a failed allocation with a null image.
-            m_display = (image.size() == device ? image
-                                                : image.scaled(device, Qt::IgnoreAspectRatio,
-                                                               Qt::SmoothTransformation))
-                            .convertToFormat(QImage::Format_RGB32);
-            m_display.setDevicePixelRatio(devicePixelRatio());
-            m_copiesMade += m_display.isNull() ? 0 : 1;
-        }
-        m_level = m_display.isNull() ? image : QImage();
+        m_display = displayCopy(m_pyramid, size(), devicePixelRatio(), window()->size());
+        m_copiesMade += m_display.isNull() ? 0 : 1;
+        m_level = m_display.isNull() ? wrap(m_pyramid.levelFor(device.width(), device.height()))
+                                     : QImage();
     } catch (const std::bad_alloc&) {
         // Short of memory for a halving: draw from the picture itself, which
         // is slower but shows the same.

@@ -30,8 +30,18 @@ public:
     // Shows `picture`, which stays owned by the caller and must live, unchanged,
     // until the next setPicture (call it again after changing the picture).
     // nullptr shows black.
-    // `halvings` are the picture's first halvings if they were made ahead.
-    void setPicture(const pictavo::Picture* picture, std::vector<pictavo::Picture> halvings = {});
+    // `halvings` are the picture's first halvings if they were made ahead;
+    // `display`, the display copy made ahead by displayCopy (taken if it
+    // fits the view's device size when first painted).
+    void setPicture(const pictavo::Picture* picture, std::vector<pictavo::Picture> halvings = {},
+                    QImage display = QImage());
+
+    // The display copy a view of logical size `view` at `ratio` device pixels
+    // per logical pixel, in a window of size `window`, shows of the picture
+    // of `pyramid`: null when such a view scales its exposed part on each
+    // paint instead. Callable from any thread; what the view makes itself.
+    static QImage displayCopy(pictavo::PicturePyramid& pyramid, QSize view, qreal ratio,
+                              QSize window);
 
     // Two rectangles in source-picture pixels drawn over the picture: each
     // channel inverted (255 - c) or filled black. Parts outside the picture
@@ -44,6 +54,8 @@ public:
     // How many display copies were made so far (tests check that painting
     // reuses them).
     int displayCopiesMade() const { return m_copiesMade; }
+    // How many display copies made ahead were shown.
+    int displayCopiesTaken() const { return m_copiesTaken; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -68,6 +80,9 @@ private:
     QSize m_displayFor;  // device size
     QImage m_level;
     int m_copiesMade = 0;
+    int m_copiesTaken = 0;
+    // The copy made ahead, until the first paint takes or drops it.
+    QImage m_ahead;
 
     std::array<pictavo::Rect, 2> m_strips{};
     StripMode m_stripMode = StripMode::None;

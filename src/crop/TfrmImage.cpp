@@ -7,17 +7,20 @@
 #include <QScreen>
 #include <QTimer>
 
+#include <any>
 #include <exception>
 #include <stdexcept>
 #include <utility>
 #include <vector>
 
 #include "core/JpegDecoder.h"
+#include "core/LetGo.h"
 #include "core/PictureFile.h"
 #include "crop/AdjustmentToolbar.h"
 #include "crop/CutBeep.h"
 #include "crop/FallbackKeyboardState.h"
 #include "crop/FrameGeometry.h"
+#include "crop/PicturePyramid.h"
 #include "crop/Prefetcher.h"
 #include "crop/TMouseTracker.h"
 #include "crop/TNOEraseBackgroundImage.h"
@@ -36,6 +39,7 @@ enum Message {
     kCantLoad = 5,
     kCantCopy = 6,
     kPleaseWait = 7,
+    kWritingLastCuts = 8,
 };
 
 QStringList builtInMessages() {
@@ -48,6 +52,7 @@ QStringList builtInMessages() {
         QStringLiteral("Can't load file %s"),
         QStringLiteral("Can't copy file %s to %s"),
         QStringLiteral("Please wait..."),
+        QString::fromUtf8("Writing the last cuts\u2026"),
     };
 }
 
@@ -139,6 +144,26 @@ void TfrmImage::FormCreate() {
 
     m_beep = new CutBeep(this);
     m_prefetcher = std::make_unique<pictavo::Prefetcher>();
+    // The view's copy of the next picture is made on the decoding thread
+    // too, for the place the picture will be fitted to: on a large or
+    // scaled monitor it is the longest part of bringing the picture up.
+    m_prefetcher->setFinish(
+        [](const pictavo::Prefetched& ahead, const pictavo::ShowPlace& place) -> std::any {
+            if (place.ratio <= 0) {
+                return {};
+            }
+            const pictavo::Fit fit = pictavo::fitView(
+                place.screen, {ahead.picture.width(), ahead.picture.height()}, place.client);
+            pictavo::PicturePyramid pyramid;
+            pyramid.reset(&ahead.picture, ahead.halvings);
+            QImage copy = TNOEraseBackgroundImage::displayCopy(
+                pyramid, QSize(fit.view.width, fit.view.height), place.ratio,
+                QSize(place.client.width, place.client.height));
+            if (copy.isNull()) {
+                return {};
+            }
+            return copy;
+        });
     setCutWork({});
     CreateShiftPoll();
 }
@@ -215,7 +240,14 @@ void TfrmImage::Prefetch(const QString& sourcePath) {
 }
 
 void TfrmImage::Prefetch(const QByteArray& sourcePath) {
-    m_prefetcher->prefetch(sourcePath.toStdString(), {m_bAutoRotate, m_bKeepMetadata});
+    // Where the picture will be fitted if nothing moves meanwhile.
+    pictavo::ShowPlace place;
+    if (const QScreen* monitor = screenOf(m_mainWindow); monitor && isVisible()) {
+        place.screen = {monitor->geometry().width(), monitor->geometry().height()};
+        place.client = clientExtent();
+        place.ratio = devicePixelRatio();
+    }
+    m_prefetcher->prefetch(sourcePath.toStdString(), {m_bAutoRotate, m_bKeepMetadata}, place);
 }
 
 void TfrmImage::LoadImage(const QByteArray& path) {
@@ -228,6 +260,7 @@ void TfrmImage::LoadImage(const QByteArray& path) {
     pictavo::Picture decoded;
     std::vector<pictavo::Picture> halvings;
     pictavo::JpegMetadata metadata;
+    QImage display;
     const pictavo::DecodeOptions options{m_bAutoRotate, m_bKeepMetadata};
     try {
         // Decoded ahead of time if the run said this file comes next.
@@ -235,6 +268,9 @@ void TfrmImage::LoadImage(const QByteArray& path) {
             decoded = std::move(ready->picture);
             halvings = std::move(ready->halvings);
             metadata = std::move(ready->metadata);
+            if (const QImage* copy = std::any_cast<QImage>(&ready->finished)) {
+                display = *copy;
+            }
         } else {
             pictavo::DecodedJpeg loaded = pictavo::decodePicture(path.toStdString(), options);
             decoded = std::move(loaded.picture);
@@ -247,12 +283,15 @@ void TfrmImage::LoadImage(const QByteArray& path) {
         throw std::runtime_error(text.toStdString());
     }
 
-    PresentPicture(std::move(decoded), std::move(halvings), std::move(metadata), path);
+    PresentPicture(std::move(decoded), std::move(halvings), std::move(metadata), path,
+                   std::move(display));
 }
 
 void TfrmImage::PresentPicture(pictavo::Picture picture, std::vector<pictavo::Picture> halvings,
-                               pictavo::JpegMetadata metadata, const QByteArray& path) {
-    m_bmpWork = std::move(picture);
+                               pictavo::JpegMetadata metadata, const QByteArray& path,
+                               QImage display) {
+    // The last picture is freed on another thread unless a cut still holds it.
+    pictavo::letGo(std::exchange(m_bmpWork, std::move(picture)));
     m_metadata = std::move(metadata);
     m_nImageWidth = m_bmpWork.width();
     m_nImageHeight = m_bmpWork.height();
@@ -261,7 +300,7 @@ void TfrmImage::PresentPicture(pictavo::Picture picture, std::vector<pictavo::Pi
     const QSize screen = monitor ? monitor->geometry().size() : QSize();
     const pictavo::Fit fit = pictavo::fitView({screen.width(), screen.height()},
                                               {m_nImageWidth, m_nImageHeight}, clientExtent());
-    m_imgMain->setPicture(&m_bmpWork, std::move(halvings));
+    m_imgMain->setPicture(&m_bmpWork, std::move(halvings), std::move(display));
     m_dAspect = fit.aspect;
     m_nFitWidth = fit.view.width;
     m_nFitHeight = fit.view.height;

@@ -4,6 +4,7 @@
 // windows use; the window's own workings are added behind them.
 
 #include <QByteArray>
+#include <QImage>
 #include <QPoint>
 #include <QPointer>
 #include <QSize>
@@ -161,8 +162,10 @@ private:
     // the load error box; the view then keeps what it showed.
     void LoadImage(const QByteArray& path);
     // Puts a decoded picture on screen, fitted and centred.
+    // `display` is the view's copy if it was made ahead.
     void PresentPicture(pictavo::Picture picture, std::vector<pictavo::Picture> halvings,
-                        pictavo::JpegMetadata metadata, const QByteArray& path);
+                        pictavo::JpegMetadata metadata, const QByteArray& path,
+                        QImage display = QImage());
     void NextImage();
     void PreviousImage();
     void ShowStatus(const QString& text);

@@ -23,6 +23,7 @@ namespace {
 constexpr int kSaving = 2;
 constexpr int kOverwrite = 3;
 constexpr int kOverwriteCaption = 4;
+constexpr int kWritingLastCuts = 8;
 
 // A wait for the writer shorter than this passes unnoticed; a longer one is
 // explained on screen, so the program does not look frozen.
@@ -207,11 +208,12 @@ void TfrmImage::ShowWritingNotice(bool on) {
         return;
     }
     if (!m_writingNotice) {
-        m_writingNotice = new QLabel(QString::fromUtf8("Writing the last cuts\u2026"), this,
-                                     Qt::Tool | Qt::FramelessWindowHint);
+        m_writingNotice = new QLabel(this, Qt::Tool | Qt::FramelessWindowHint);
         m_writingNotice->setMargin(12);
-        m_writingNotice->adjustSize();
     }
+    // The texts may have been translated since the last time.
+    m_writingNotice->setText(m_strhMessages.text(kWritingLastCuts));
+    m_writingNotice->adjustSize();
     // Over the crop window while it is up, else where the user looks: the
     // main window's monitor.
     QRect area = geometry();

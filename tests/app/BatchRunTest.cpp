@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QCursor>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -65,6 +66,7 @@ private slots:
     void aSourceFolderThatGoesAwayEndsTheRunWithOneBox();
     void namesThatAreNoUtf8KeepTheirBytes();
     void aFailedCutComesBackAfterItsBoxWhileLaterCutsAreWritten();
+    void aCutThatFailsTwiceComesBackFrozenBothTimes();
     void theRunEndsOnlyWhenItsCutsAreOnDisk();
 
 private:
@@ -402,6 +404,82 @@ void BatchRunTest::aFailedCutComesBackAfterItsBoxWhileLaterCutsAreWritten() {
     QCOMPARE(m_window->statusText(1), QStringLiteral("3 images processed, 2 images cropped."));
     QCOMPARE(m_window->findChild<QLabel*>(QStringLiteral("m_lblLastProcessed"))->text(),
              QStringLiteral("2"));
+}
+
+void BatchRunTest::aCutThatFailsTwiceComesBackFrozenBothTimes() {
+    // Square pictures: the 3:2 frame leaves strips, so a frame frozen where
+    // it was is told from one centred anew.
+    pictavo::test::JpegFixtureOptions options;
+    options.width = 96;
+    options.height = 96;
+    for (const char* name : {"a.jpg", "b.jpg"}) {
+        pictavo::test::writeJpegFixture(m_source.toStdString(), name, options);
+    }
+    const QString cutA = m_dest + QStringLiteral("/_a.jpg");
+    // a's first two writes fail, once b is on screen; the third is written.
+    std::atomic<bool> diskFull{false};
+    std::atomic<int> failuresLeft{2};
+    m_image->setCutWork([&](const pictavo::CutJob& job) {
+        if (job.dest == cutA.toStdString()) {
+            while (!diskFull) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            }
+            if (failuresLeft-- > 0) {
+                throw std::runtime_error("Cannot write " + job.dest + ": No space left on device");
+            }
+        }
+        pictavo::CutWriter::write(job);
+    });
+
+    ModalAnswerer answerer;
+    const QString a = file(QStringLiteral("a.jpg"));
+    pictavo::Rect frameAtTheClick;
+    QList<bool> backAsItWas;
+    qsizetype seenLoads = 0;
+    QTimer user;
+    user.setInterval(10);
+    connect(&user, &QTimer::timeout, this, [&] {
+        if (!m_image->isVisible() || QApplication::activeModalWidget() || m_image->m_nState != 0) {
+            return;
+        }
+        auto* view = m_image->findChild<TNOEraseBackgroundImage*>();
+        if (!m_image->tracking()) {
+            // a back after its box, from memory, the frame where the click
+            // left it: clicked again.
+            backAsItWas << (m_image->cropRect() == frameAtTheClick && m_link->loaded.count(a) == 1);
+            QTest::mouseClick(view, Qt::LeftButton, Qt::NoModifier, view->rect().center());
+            return;
+        }
+        if (m_link->loaded.size() == seenLoads) {
+            return;
+        }
+        seenLoads = m_link->loaded.size();
+        if (m_link->loaded.back() == a) {
+            QCursor::setPos(m_image->mapToGlobal(view->geometry().center() + QPoint(0, 40)));
+            QCoreApplication::processEvents();
+            frameAtTheClick = m_image->cropRect();
+            QTest::mouseClick(view, Qt::LeftButton, Qt::NoModifier, view->rect().center());
+        } else if (backAsItWas.size() < 2) {
+            diskFull = true;
+        } else {
+            QTest::keyClick(m_image.get(), Qt::Key_Escape);
+        }
+    });
+    user.start();
+    QTest::mouseClick(m_window->findChild<QWidget*>(QStringLiteral("m_lblStart")), Qt::LeftButton,
+                      Qt::NoModifier, QPoint(3, 3));
+    user.stop();
+
+    const QString box =
+        QStringLiteral("Cannot write ") + cutA + QStringLiteral(": No space left on device.");
+    QCOMPARE(answerer.texts(), QStringList({box, box}));
+    QCOMPARE(backAsItWas, QList<bool>({true, true}));
+    QCOMPARE(m_link->loaded.count(a), 1);
+    // The third try wrote the cut of the frame as it was at the first click.
+    const pictavo::Picture cut = pictavo::decodeJpegFile(cutA.toStdString());
+    QCOMPARE(cut.width(), frameAtTheClick.right - frameAtTheClick.left);
+    QCOMPARE(cut.height(), frameAtTheClick.bottom - frameAtTheClick.top);
+    QVERIFY(!QFile::exists(m_dest + QStringLiteral("/_b.jpg")));
 }
 
 void BatchRunTest::theRunEndsOnlyWhenItsCutsAreOnDisk() {

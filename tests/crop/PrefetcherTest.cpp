@@ -6,7 +6,9 @@
 
 #include <chrono>
 #include <cstring>
+#include <stdexcept>
 #include <thread>
+#include <utility>
 
 #include "core/JpegDecoder.h"
 #include "crop/PicturePyramid.h"
@@ -154,4 +156,52 @@ TEST(Prefetcher, DestroyedWhileDecoding) {
         prefetcher.prefetch(path);
     }
     SUCCEED();
+}
+
+TEST(Prefetcher, FinishingStepRunsForTheLatestPlace) {
+    // The step sees the decoded picture and the place given last before it
+    // ran; a step that throws still hands the picture over, unfinished.
+    TempDir dir;
+    JpegFixtureOptions o;
+    o.width = 2400;
+    o.height = 1600;
+    o.progressive = true;
+    const std::string path = writeJpegFixture(dir.path(), "placed.jpg", o);
+    const ShowPlace first{{1280, 800}, {1280, 800}, 1};
+    const ShowPlace moved{{1024, 768}, {1024, 768}, 2};
+    struct Row {
+        const char* what;
+        bool throws;
+        bool movedBeforeDecode;
+    } const rows[] = {
+        {"place as named", false, false},
+        {"place changed before the decode", false, true},
+        {"step throws", true, false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        Prefetcher prefetcher;
+        prefetcher.setFinish([&row](const Prefetched& ahead, const ShowPlace& place) -> std::any {
+            if (row.throws)
+                throw std::runtime_error("no memory");
+            return std::pair<int, ShowPlace>(ahead.picture.width(), place);
+        });
+        // Named again for the same file at once, while it is decoded: the
+        // step takes the newer place.
+        prefetcher.prefetch(path, {}, first);
+        if (row.movedBeforeDecode)
+            prefetcher.prefetch(path, {}, moved);
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        const auto picture = prefetcher.take(path);
+        ASSERT_TRUE(picture.has_value());
+        EXPECT_TRUE(samePixels(picture->picture, decodeJpegFile(path)));
+        const auto* finished = std::any_cast<std::pair<int, ShowPlace>>(&picture->finished);
+        if (row.throws) {
+            EXPECT_EQ(finished, nullptr);
+            continue;
+        }
+        ASSERT_NE(finished, nullptr);
+        EXPECT_EQ(finished->first, 2400);
+        EXPECT_TRUE(finished->second == (row.movedBeforeDecode ? moved : first));
+    }
 }

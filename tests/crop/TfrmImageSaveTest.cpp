@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QTest>
+#include <QTimer>
 
 #include <unistd.h>
 
@@ -68,6 +69,7 @@ private slots:
     void failedCopyNamesBothPaths();
     void theCutIsWrittenBehindTheNextPictureAndBackWaitsForIt();
     void aFrameKeptInsideAWidePhotoCutsItsSides();
+    void aLongWaitForTheLastCutsSaysSoInTheWindowsTexts();
 
 private:
     QString source(const std::string& name, int width, int height);
@@ -408,6 +410,47 @@ void TfrmImageSaveTest::aFrameKeptInsideAWidePhotoCutsItsSides() {
         QCOMPARE(shot.pixel(2, y), qRgb(0, 0, 0));
         QCOMPARE(shot.pixel(viewWidth - 3, y), qRgb(0, 0, 0));
         QVERIFY(shot.pixel(viewWidth / 2, y) != qRgb(0, 0, 0));
+    }
+}
+
+void TfrmImageSaveTest::aLongWaitForTheLastCutsSaysSoInTheWindowsTexts() {
+    const QString photo = source("j.jpg", 480, 360);
+    // A slow disk: the wait is longer than the half second that passes
+    // unnoticed.
+    m_window->setCutWork([](const pictavo::CutJob& job) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(800));
+        pictavo::CutWriter::write(job);
+    });
+    const QStringList builtIn = m_window->m_strhMessages.builtIn();
+    QStringList translated = builtIn;
+    translated[8] = QStringLiteral("Die letzten Ausschnitte werden geschrieben");
+    struct Row {
+        const char* what;
+        QStringList texts;
+        QString shown;
+    } const rows[] = {
+        {"built in", builtIn, QString::fromUtf8("Writing the last cuts\u2026")},
+        {"translated", translated, translated[8]},
+    };
+    for (const Row& row : rows) {
+        m_window->m_strhMessages.setStrings(row.texts);
+        m_window->ShowImage(photo, dest("_j.jpg"));
+        click(*m_window);
+        QStringList seen;
+        QTimer watch;
+        watch.setInterval(20);
+        connect(&watch, &QTimer::timeout, this, [&] {
+            for (QWidget* w : QApplication::topLevelWidgets()) {
+                auto* label = qobject_cast<QLabel*>(w);
+                if (label && label->isVisible() && !seen.contains(label->text()))
+                    seen << label->text();
+            }
+        });
+        watch.start();
+        m_window->FinishWrites();
+        watch.stop();
+        QVERIFY2(seen == QStringList{row.shown}, qPrintable(seen.join(QLatin1Char('|'))));
+        QVERIFY(exists(dest("_j.jpg").toStdString()));
     }
 }
 

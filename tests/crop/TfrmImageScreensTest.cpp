@@ -16,6 +16,7 @@
 
 #include "core/JpegEncoder.h"
 #include "crop/TMouseTracker.h"
+#include "crop/TNOEraseBackgroundImage.h"
 #include "crop/TfrmImage.h"
 #include "support/JpegFixtures.h"
 #include "support/QtTestMain.h"
@@ -84,8 +85,12 @@ private slots:
     void stripEdgesFallOnTheirDeviceRows();
     void theScreenShowsTheFrameAfterEveryMovement();
     void selectionToolOutlinesItsOuterDevicePixels();
+    void copyMadeAheadShowsWhatTheWindowMakes();
 
 private:
+    // The crop window brought up on `screen`, as a run over a main window
+    // there does.
+    void showOn(QScreen* screen, QWidget& mainWindow);
     QString fixture(const std::string& name, int width, int height);
 
     std::unique_ptr<pictavo::test::TempDir> m_dir;
@@ -242,6 +247,62 @@ void TfrmImageScreensTest::selectionToolOutlinesItsOuterDevicePixels() {
     QVERIFY(!differs(601, 401) && !differs(638, 418));
     QVERIFY(differs(639, 401) && differs(601, 419));
     m_window->SetRedEyeMode(false);
+}
+
+void TfrmImageScreensTest::showOn(QScreen* screen, QWidget& mainWindow) {
+    m_window->hide();
+    mainWindow.setGeometry(QRect(screen->geometry().center() - QPoint(200, 150), QSize(400, 300)));
+    mainWindow.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&mainWindow));
+    m_window->setMainWindow(&mainWindow);
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    QTRY_COMPARE(m_window->geometry(), screen->geometry());
+}
+
+void TfrmImageScreensTest::copyMadeAheadShowsWhatTheWindowMakes() {
+    // The view's copy of the next picture is made where it is decoded
+    // ahead. On screen it must be exactly what the window makes itself; a
+    // window moved to the other monitor between naming the picture and
+    // showing it makes its own again.
+    const QList<QScreen*> screens = QGuiApplication::screens();
+    QVERIFY2(screens.size() >= 2, "run with two monitors");
+    const QString before = fixture("before.jpg", 900, 600);
+    auto* view = m_window->findChild<TNOEraseBackgroundImage*>();
+    struct Row {
+        const char* what;
+        int namedOn;
+        int shownOn;
+        bool madeAhead;
+    } const rows[] = {
+        {"first monitor", 0, 0, true},
+        {"second monitor", 1, 1, true},
+        {"named on the first, shown on the second", 0, 1, false},
+        {"named on the second, shown on the first", 1, 0, false},
+    };
+    for (const Row& row : rows) {
+        QWidget mainWindow;
+        showOn(screens[row.shownOn], mainWindow);
+        m_window->ShowImage(m_detail, QString());
+        const QImage direct = onScreen(*m_window);
+
+        showOn(screens[row.namedOn], mainWindow);
+        m_window->ShowImage(before, QString());
+        m_window->Prefetch(m_detail);
+        // Long enough for the decode to have begun; the window waits for
+        // the rest.
+        QTest::qWait(300);
+        if (row.namedOn != row.shownOn) {
+            showOn(screens[row.shownOn], mainWindow);
+        }
+        const int taken = view->displayCopiesTaken();
+        m_window->ShowImage(m_detail, QString());
+        const QImage shown = onScreen(*m_window);
+        QVERIFY2(shown.size() == screens[row.shownOn]->size() * 2, row.what);
+        QVERIFY2(shown == direct, row.what);
+        QVERIFY2(view->displayCopiesTaken() == taken + (row.madeAhead ? 1 : 0), row.what);
+        m_window->hide();
+    }
 }
 
 PICTAVO_QTEST_MAIN(TfrmImageScreensTest)
