@@ -27,7 +27,7 @@ constexpr int kOriginalHeight = 192;
 constexpr int kOriginalButtonsTop = 160;
 constexpr int kGap = 8;
 constexpr int kPhotosTop = 145 + kGap;
-constexpr int kPhotosHeight = 57;
+constexpr int kPhotosHeight = 81;
 constexpr int kAddedHeight = kGap + kPhotosHeight;
 constexpr int kButtonsTop = kOriginalButtonsTop + kAddedHeight;
 
@@ -122,12 +122,18 @@ TfrmOptionsDialog::TfrmOptionsDialog(TfrmImage* image, QWidget* parent)
     m_chbKeepMetadata =
         checkBox(this, "m_chbKeepMetadata",
                  QStringLiteral("Keep date, camera data and colour profile"), kPhotosTop + 32);
+    m_chbLosslessCut = checkBox(
+        this, "m_chbLosslessCut",
+        QStringLiteral("Cut without re-encoding when the photo is unchanged"), kPhotosTop + 56);
+    // The longest caption of the dialog: it takes the group's whole width.
+    m_chbLosslessCut->resize(409, m_chbLosslessCut->height());
     m_BevelPhotos->lower();
     m_Bevel->lower();
     // Tab reaches the photo options before the buttons, as it reads.
     setTabOrder(m_chbOverwriteConfirm, m_chbAutoRotate);
     setTabOrder(m_chbAutoRotate, m_chbKeepMetadata);
-    setTabOrder(m_chbKeepMetadata, m_btnApply);
+    setTabOrder(m_chbKeepMetadata, m_chbLosslessCut);
+    setTabOrder(m_chbLosslessCut, m_btnApply);
 
     connect(m_btnApply, &QPushButton::clicked, this,
             [this] { ErrorBox::guard([this] { m_btnApplyClick(); }, this); });
@@ -143,7 +149,8 @@ TfrmOptionsDialog::TfrmOptionsDialog(TfrmImage* image, QWidget* parent)
          QStringLiteral("m_lblBestCompression.Caption"),
          QStringLiteral("m_chbOverwriteConfirm.Caption"), QStringLiteral("m_btnApply.Caption"),
          QStringLiteral("m_btnRecurseDirs.Caption"), QStringLiteral("m_btnCancel.Caption"),
-         QStringLiteral("m_chbAutoRotate.Caption"), QStringLiteral("m_chbKeepMetadata.Caption")});
+         QStringLiteral("m_chbAutoRotate.Caption"), QStringLiteral("m_chbKeepMetadata.Caption"),
+         QStringLiteral("m_chbLosslessCut.Caption")});
     fsMain = new TFormStorage(this);
     fsMain->setIniFileName(kKeyPath);
     fsMain->setIniSection(QStringLiteral("Options"));
@@ -151,7 +158,8 @@ TfrmOptionsDialog::TfrmOptionsDialog(TfrmImage* image, QWidget* parent)
     fsMain->setStoredProps(
         {QStringLiteral("m_nCompressionQ.Value"), QStringLiteral("m_chbOverwriteConfirm.Checked"),
          QStringLiteral("m_edRatio.Value"), QStringLiteral("m_btnRecurseDirs.Checked"),
-         QStringLiteral("m_chbAutoRotate.Checked"), QStringLiteral("m_chbKeepMetadata.Checked")});
+         QStringLiteral("m_chbAutoRotate.Checked"), QStringLiteral("m_chbKeepMetadata.Checked"),
+         QStringLiteral("m_chbLosslessCut.Checked")});
 }
 
 TfrmOptionsDialog::~TfrmOptionsDialog() {
@@ -180,6 +188,7 @@ void TfrmOptionsDialog::ApplyOptions() {
     m_image->m_bRecurse = m_btnRecurseDirs->isChecked();
     m_image->m_bAutoRotate = m_chbAutoRotate->isChecked();
     m_image->m_bKeepMetadata = m_chbKeepMetadata->isChecked();
+    m_image->m_bLosslessCut = m_chbLosslessCut->isChecked();
 }
 
 void TfrmOptionsDialog::m_btnApplyClick() {

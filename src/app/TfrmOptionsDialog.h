@@ -24,7 +24,7 @@ public:
     // Reads the stored options (and placement) into the controls.
     void RestoreOptions();
     // Pushes the controls' values into the crop window, in the order quality,
-    // confirm, ratio, recurse, upright, metadata; an error of a setter ends
+    // confirm, ratio, recurse, upright, metadata, lossless cut; an error of a setter ends
     // it there.
     void ApplyOptions();
 
@@ -51,6 +51,7 @@ public:
     // the buttons.
     QCheckBox* m_chbAutoRotate;
     QCheckBox* m_chbKeepMetadata;
+    QCheckBox* m_chbLosslessCut;
 
 protected:
     void showEvent(QShowEvent* event) override;

@@ -81,6 +81,7 @@ void TfrmOptionsDialogTest::nothingStoredGivesTheDefaultsInForce() {
     QCOMPARE(image.m_bRecurse, false);
     QCOMPARE(image.m_bAutoRotate, false);
     QCOMPARE(image.m_bKeepMetadata, false);
+    QCOMPARE(image.m_bLosslessCut, false);
     TfrmOptionsDialog dialog(&image);
     dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
@@ -89,9 +90,10 @@ void TfrmOptionsDialogTest::nothingStoredGivesTheDefaultsInForce() {
     QCOMPARE(dialog.m_nCompressionQ->value(), 100);
     QCOMPARE(dialog.m_chbOverwriteConfirm->isChecked(), true);
     QCOMPARE(dialog.m_btnRecurseDirs->isChecked(), false);
-    QCOMPARE(dialog.size(), QSize(440, 257));
+    QCOMPARE(dialog.size(), QSize(440, 281));
     QCOMPARE(dialog.m_chbAutoRotate->isChecked(), false);
     QCOMPARE(dialog.m_chbKeepMetadata->isChecked(), false);
+    QCOMPARE(dialog.m_chbLosslessCut->isChecked(), false);
     QCOMPARE(dialog.pos(), QPoint(389, 239));
     QVERIFY(!QFile::exists(SettingsStore::standardFilePath(RegRoot::CurrentUser)));
 }
@@ -120,7 +122,7 @@ void TfrmOptionsDialogTest::applyPushesAndStoresAndARestartLoadsThem() {
     QCOMPARE(storedOption(QStringLiteral("m_chbOverwriteConfirm_Checked")),
              QStringLiteral("False"));
     QCOMPARE(storedOption(QStringLiteral("m_btnRecurseDirs_Checked")), QStringLiteral("True"));
-    QCOMPARE(storedOption(QStringLiteral("NormPos")), QStringLiteral("300,200,740,457"));
+    QCOMPARE(storedOption(QStringLiteral("NormPos")), QStringLiteral("300,200,740,481"));
     // The next start, under another locale.
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
     TfrmImage image;
@@ -308,6 +310,9 @@ void TfrmOptionsDialogTest::photoOptionsAboveTheButtonsStoredAndPushed() {
         // buttons.
         const QRect group =
             dialog.m_chbAutoRotate->geometry() | dialog.m_chbKeepMetadata->geometry();
+        // The lossless cut comes right below the two photo options.
+        QCOMPARE(dialog.m_chbLosslessCut->geometry().top(), group.bottom() + 1 + 7);
+        QVERIFY(dialog.m_chbLosslessCut->geometry().bottom() < dialog.m_btnApply->geometry().top());
         for (const QWidget* w : std::initializer_list<const QWidget*>{
                  dialog.m_edRatio, dialog.m_btnRecurseDirs, dialog.m_nCompressionQ,
                  dialog.m_lblBestCompression, dialog.m_chbOverwriteConfirm}) {
@@ -336,12 +341,18 @@ void TfrmOptionsDialogTest::photoOptionsAboveTheButtonsStoredAndPushed() {
         }
         dialog.m_chbAutoRotate->setChecked(true);
         dialog.m_chbKeepMetadata->setChecked(true);
+        dialog.m_chbLosslessCut->setChecked(true);
         QTest::mouseClick(dialog.m_btnApply, Qt::LeftButton);
         QCOMPARE(image.m_bAutoRotate, true);
         QCOMPARE(image.m_bKeepMetadata, true);
+        QCOMPARE(image.m_bLosslessCut, true);
     }
     QCOMPARE(storedOption(QStringLiteral("m_chbAutoRotate_Checked")), QStringLiteral("True"));
     QCOMPARE(storedOption(QStringLiteral("m_chbKeepMetadata_Checked")), QStringLiteral("True"));
+    QCOMPARE(storedOption(QStringLiteral("m_chbLosslessCut_Checked")), QStringLiteral("True"));
+    QCOMPARE(storedOption(QStringLiteral("m_chbLosslessCut_Caption"), RegRoot::LocalMachine,
+                          QStringLiteral("Language")),
+             QStringLiteral("Cut without re-encoding when the photo is unchanged"));
     QCOMPARE(storedOption(QStringLiteral("m_chbKeepMetadata_Caption"), RegRoot::LocalMachine,
                           QStringLiteral("Language")),
              QStringLiteral("Keep date, camera data and colour profile"));
@@ -349,6 +360,7 @@ void TfrmOptionsDialogTest::photoOptionsAboveTheButtonsStoredAndPushed() {
     TfrmOptionsDialog::LoadOptions(&restarted);
     QCOMPARE(restarted.m_bAutoRotate, true);
     QCOMPARE(restarted.m_bKeepMetadata, true);
+    QCOMPARE(restarted.m_bLosslessCut, true);
 }
 
 PICTAVO_QTEST_MAIN(TfrmOptionsDialogTest)
