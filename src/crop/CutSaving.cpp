@@ -5,10 +5,12 @@
 
 #include <QString>
 #include <QStringList>
+#include <optional>
 #include <stdexcept>
 
 #include "core/AtomicFile.h"
 #include "core/JpegEncoder.h"
+#include "core/LosslessCut.h"
 #include "settings/MessageList.h"
 
 namespace pictavo::saving {
@@ -36,6 +38,22 @@ void writePicture(const Picture& picture, const Rect& area, int quality, const s
     if (sameFile(source, dest))
         throw std::runtime_error("Will not write over the source file " + dest);
     writeJpegFile(picture, area, quality, dest, metadata);
+}
+
+bool writeCut(const Picture& picture, const Rect& area, int quality, const std::string& source,
+              const std::string& dest, const JpegMetadata* metadata,
+              const std::vector<std::uint8_t>* jpeg, const DecodeOptions& options) {
+    std::optional<std::vector<std::uint8_t>> copied;
+    if (jpeg)
+        copied = losslessCut(*jpeg, area, options);
+    if (!copied) {
+        writePicture(picture, area, quality, source, dest, metadata);
+        return false;
+    }
+    if (sameFile(source, dest))
+        throw std::runtime_error("Will not write over the source file " + dest);
+    writeFileAtomic(dest, copied->data(), copied->size());
+    return true;
 }
 
 void copyUncut(const std::string& source, const std::string& dest, const MessageList& messages) {

@@ -70,8 +70,8 @@ void CutWriter::write(const CutJob& job) {
     if (job.kind == CutJob::Kind::CopyFile) {
         saving::copyUncut(job.source, job.dest, job.messages);
     } else {
-        saving::writePicture(job.picture, job.area, job.quality, job.source, job.dest,
-                             job.metadata ? &*job.metadata : nullptr);
+        saving::writeCut(job.picture, job.area, job.quality, job.source, job.dest,
+                         job.metadata ? &*job.metadata : nullptr, job.jpeg.get(), job.decoded);
     }
 }
 

@@ -10,12 +10,14 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "core/JpegDecoder.h"
 #include "core/JpegMetadata.h"
 #include "core/Picture.h"
 #include "core/Rect.h"
@@ -34,6 +36,10 @@ struct CutJob {
     std::string source;
     std::string dest;
     std::optional<JpegMetadata> metadata;
+    // The source file's bytes as decoded with `decoded`, when the cut is to
+    // copy their coded blocks if it can; it is encoded when it cannot.
+    std::shared_ptr<const std::vector<std::uint8_t>> jpeg;
+    DecodeOptions decoded;
     // The texts a failed copy is reported with.
     MessageList messages;
     // How the picture was at the click, to show it again so if the write
