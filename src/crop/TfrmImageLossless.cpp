@@ -25,8 +25,10 @@ void TfrmImage::PrepareLosslessCut(const QByteArray& path, const pictavo::Decode
     QFile file(QFile::decodeName(path));
     if (!file.open(QIODevice::ReadOnly) || file.size() > kLargestKeptFile)
         return;
-    const QByteArray read = file.readAll();
-    auto bytes = std::make_shared<const std::vector<std::uint8_t>>(read.begin(), read.end());
+    // Straight into the buffer the writer will use: no second copy.
+    auto bytes = std::make_shared<std::vector<std::uint8_t>>(static_cast<std::size_t>(file.size()));
+    if (file.read(reinterpret_cast<char*>(bytes->data()), file.size()) != file.size())
+        return;
     const std::optional<pictavo::LosslessGrid> grid = pictavo::losslessGrid(*bytes, options);
     // The grid must be that of the picture decoded (the file may have been
     // replaced between the decode and the read).
