@@ -5,6 +5,7 @@
 // to a temporary file that replaces the destination only when complete.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,19 @@ Rect savedArea(bool cut, const Rect& frame, int imageWidth, int imageHeight);
 // from. Throws std::runtime_error.
 void writePicture(const Picture& picture, const Rect& area, int quality, const std::string& source,
                   const std::string& dest, const JpegMetadata* metadata = nullptr);
+
+// What tells a file unchanged since it was read: its size and modification
+// time, as the decoding ahead compares them.
+struct FileStamp {
+    long long size = 0;
+    long long modifiedNs = 0;
+    friend bool operator==(const FileStamp&, const FileStamp&) = default;
+};
+// The file's stamp; none when it cannot be read as a regular file.
+std::optional<FileStamp> fileStamp(const std::string& path);
+// The file's bytes when it still has `stamp`; none otherwise.
+std::optional<std::vector<std::uint8_t>> readUnchanged(const std::string& path,
+                                                       const FileStamp& stamp);
 
 // The cut `area` copied from the coded blocks of `jpeg`, the source file's
 // bytes as they were decoded with `options`, when the file and the area allow

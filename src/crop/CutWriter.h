@@ -21,6 +21,7 @@
 #include "core/JpegMetadata.h"
 #include "core/Picture.h"
 #include "core/Rect.h"
+#include "crop/CutSaving.h"
 #include "settings/MessageList.h"
 
 namespace pictavo {
@@ -36,9 +37,10 @@ struct CutJob {
     std::string source;
     std::string dest;
     std::optional<JpegMetadata> metadata;
-    // The source file's bytes as decoded with `decoded`, when the cut is to
-    // copy their coded blocks if it can; it is encoded when it cannot.
-    std::shared_ptr<const std::vector<std::uint8_t>> jpeg;
+    // The source file as it was decoded (with `decoded`), when the cut is to
+    // copy its coded blocks if it can. The writer reads it; a file changed
+    // since, or one that cannot be cut so, is encoded from the picture.
+    std::optional<saving::FileStamp> lossless;
     DecodeOptions decoded;
     // The texts a failed copy is reported with.
     MessageList messages;

@@ -238,7 +238,7 @@ private:
     // What a lossless cut of the picture shown needs; empty when the option
     // is off or the file cannot be cut so. The picture as decoded tells
     // whether the one shown is still the file's own.
-    std::shared_ptr<const std::vector<std::uint8_t>> m_sourceJpeg;
+    std::optional<pictavo::saving::FileStamp> m_sourceStamp;
     std::optional<pictavo::LosslessGrid> m_losslessGrid;
     pictavo::DecodeOptions m_decodedWith;
     pictavo::Picture m_bmpDecoded;

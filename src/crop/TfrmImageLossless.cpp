@@ -2,8 +2,6 @@
 // cut by copying the coded blocks of its file, so the frame moves on the
 // file's block grid while the picture shown is the file's own.
 
-#include <QFile>
-
 #include <utility>
 
 #include "crop/FrameGeometry.h"
@@ -20,28 +18,31 @@ void TfrmImage::PrepareLosslessCut(const QByteArray& path, const pictavo::Decode
     ForgetLosslessCut();
     if (!m_bLosslessCut)
         return;
-    // The bytes are read once, here: the cut is made of the file as it was
-    // shown, whatever happens to it before the click.
-    QFile file(QFile::decodeName(path));
-    if (!file.open(QIODevice::ReadOnly) || file.size() > kLargestKeptFile)
+    // Only the grid and the file's stamp are kept: the writer reads the file
+    // again at the click (and re-encodes if it changed meanwhile). Holding
+    // the bytes of every picture shown cost the next picture 40 ms in the
+    // allocator, for the few that are cut.
+    const std::string name = path.toStdString();
+    const std::optional<pictavo::saving::FileStamp> stamp = pictavo::saving::fileStamp(name);
+    if (!stamp || stamp->size > kLargestKeptFile)
         return;
-    // Straight into the buffer the writer will use: no second copy.
-    auto bytes = std::make_shared<std::vector<std::uint8_t>>(static_cast<std::size_t>(file.size()));
-    if (file.read(reinterpret_cast<char*>(bytes->data()), file.size()) != file.size())
+    const std::optional<std::vector<std::uint8_t>> bytes =
+        pictavo::saving::readUnchanged(name, *stamp);
+    if (!bytes)
         return;
     const std::optional<pictavo::LosslessGrid> grid = pictavo::losslessGrid(*bytes, options);
     // The grid must be that of the picture decoded (the file may have been
     // replaced between the decode and the read).
     if (!grid || grid->width != m_bmpWork.width() || grid->height != m_bmpWork.height())
         return;
-    m_sourceJpeg = std::move(bytes);
+    m_sourceStamp = stamp;
     m_losslessGrid = grid;
     m_decodedWith = options;
     m_bmpDecoded = m_bmpWork;  // shares the raster
 }
 
 void TfrmImage::ForgetLosslessCut() {
-    m_sourceJpeg.reset();
+    m_sourceStamp.reset();
     m_losslessGrid.reset();
     m_bmpDecoded = pictavo::Picture();
 }

@@ -81,7 +81,7 @@ void TfrmImage::QueueCut(pictavo::CutJob::Kind kind, const pictavo::Rect& area, 
     if (!m_metadata.empty())
         job.metadata = m_metadata;
     if (cut && CutsLossless()) {
-        job.jpeg = m_sourceJpeg;
+        job.lossless = m_sourceStamp;
         job.decoded = m_decodedWith;
     }
     job.messages = m_strhMessages;
@@ -175,12 +175,14 @@ void TfrmImage::RestoreFailedCut(const pictavo::CutJob& job) {
     PresentPicture(job.picture, {}, job.metadata.value_or(pictavo::JpegMetadata{}),
                    QByteArray::fromStdString(job.source));
     ForgetLosslessCut();
-    if (job.jpeg) {
+    if (job.lossless) {
         // The picture was the file's own at the click: it still is.
-        m_sourceJpeg = job.jpeg;
-        m_losslessGrid = pictavo::losslessGrid(*job.jpeg, job.decoded);
-        m_decodedWith = job.decoded;
-        m_bmpDecoded = m_bmpWork;
+        if (const auto bytes = pictavo::saving::readUnchanged(job.source, *job.lossless)) {
+            m_sourceStamp = job.lossless;
+            m_losslessGrid = pictavo::losslessGrid(*bytes, job.decoded);
+            m_decodedWith = job.decoded;
+            m_bmpDecoded = m_bmpWork;
+        }
     }
     if (m_toolBar)
         m_toolBar->ResetEffects();
