@@ -51,7 +51,9 @@ struct PaintCounter : QObject {
 
 // Space released on one 24-megapixel picture until the next one is painted.
 // With range(0) = 1 the run has named the next file ahead (Prefetch) and the
-// user looked at the picture for half a second first (not timed).
+// user looked at the picture for half a second first (not timed). With
+// range(1) = 1 the lossless cut is on: each picture's file is also read for
+// its block grid.
 void BM_SpaceToNextPicturePainted(benchmark::State& state) {
     const auto& files = bigPictures();
     if (files.size() < 2) {
@@ -60,6 +62,7 @@ void BM_SpaceToNextPicturePainted(benchmark::State& state) {
     }
     const bool ahead = state.range(0) != 0;
     TfrmImage window;
+    window.m_bLosslessCut = state.range(1) != 0;
     if (!pictavo::bench::showExposed(window)) {
         state.SkipWithError("window not exposed");
         return;
@@ -96,9 +99,10 @@ void BM_SpaceToNextPicturePainted(benchmark::State& state) {
     state.counters["processed"] = window.m_nProcessed;
 }
 BENCHMARK(BM_SpaceToNextPicturePainted)
-    ->ArgName("ahead")
-    ->Arg(0)
-    ->Arg(1)
+    ->ArgNames({"ahead", "lossless"})
+    ->Args({0, 0})
+    ->Args({1, 0})
+    ->Args({1, 1})
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime()
     ->MeasureProcessCPUTime()

@@ -29,7 +29,7 @@ constexpr int kOriginalHeight = 192;
 constexpr int kOriginalButtonsTop = 160;
 constexpr int kGap = 8;
 constexpr int kPhotosTop = 145 + kGap;
-constexpr int kPhotosHeight = 81;
+constexpr int kPhotosHeight = 105;
 // The print options' group follows the photo options' in the same way.
 constexpr int kPrintTop = kPhotosTop + kPhotosHeight + kGap;
 constexpr int kPrintHeight = 61;
@@ -127,9 +127,14 @@ TfrmOptionsDialog::TfrmOptionsDialog(TfrmImage* image, QWidget* parent)
     m_chbKeepMetadata =
         checkBox(this, "m_chbKeepMetadata",
                  QStringLiteral("Keep date, camera data and colour profile"), kPhotosTop + 32);
+    m_chbLosslessCut = checkBox(
+        this, "m_chbLosslessCut",
+        QStringLiteral("Cut without re-encoding when the photo is unchanged"), kPhotosTop + 56);
+    // The longest caption of the dialog: it takes the group's whole width.
+    m_chbLosslessCut->resize(409, m_chbLosslessCut->height());
     m_chbMoreFormats =
         checkBox(this, "m_chbMoreFormats",
-                 QStringLiteral("Also open HEIC, PNG, TIFF and WebP pictures"), kPhotosTop + 56);
+                 QStringLiteral("Also open HEIC, PNG, TIFF and WebP pictures"), kPhotosTop + 80);
     m_BevelPrint = place(new QFrame(this), "m_BevelPrint", 8, kPrintTop, 425, kPrintHeight);
     m_BevelPrint->setFrameStyle(QFrame::Panel | QFrame::Raised);
     m_lblPrintSize = label<QLabel>(this, "m_lblPrintSize", QStringLiteral("Print size:"), 16,
@@ -146,7 +151,8 @@ TfrmOptionsDialog::TfrmOptionsDialog(TfrmImage* image, QWidget* parent)
     // Tab reaches the photo options before the buttons, as it reads.
     setTabOrder(m_chbOverwriteConfirm, m_chbAutoRotate);
     setTabOrder(m_chbAutoRotate, m_chbKeepMetadata);
-    setTabOrder(m_chbKeepMetadata, m_chbMoreFormats);
+    setTabOrder(m_chbKeepMetadata, m_chbLosslessCut);
+    setTabOrder(m_chbLosslessCut, m_chbMoreFormats);
     setTabOrder(m_chbMoreFormats, m_btnApply);
     setTabOrder(m_chbMoreFormats, m_cbPrintSize);
     setTabOrder(m_cbPrintSize, m_chbFrameInside);
@@ -175,8 +181,8 @@ TfrmOptionsDialog::TfrmOptionsDialog(TfrmImage* image, QWidget* parent)
          QStringLiteral("m_chbOverwriteConfirm.Caption"), QStringLiteral("m_btnApply.Caption"),
          QStringLiteral("m_btnRecurseDirs.Caption"), QStringLiteral("m_btnCancel.Caption"),
          QStringLiteral("m_chbAutoRotate.Caption"), QStringLiteral("m_chbKeepMetadata.Caption"),
-         QStringLiteral("m_chbMoreFormats.Caption"), QStringLiteral("m_lblPrintSize.Caption"),
-         QStringLiteral("m_chbFrameInside.Caption")});
+         QStringLiteral("m_chbLosslessCut.Caption"), QStringLiteral("m_chbMoreFormats.Caption"),
+         QStringLiteral("m_lblPrintSize.Caption"), QStringLiteral("m_chbFrameInside.Caption")});
     fsMain = new TFormStorage(this);
     fsMain->setIniFileName(kKeyPath);
     fsMain->setIniSection(QStringLiteral("Options"));
@@ -185,8 +191,8 @@ TfrmOptionsDialog::TfrmOptionsDialog(TfrmImage* image, QWidget* parent)
         {QStringLiteral("m_nCompressionQ.Value"), QStringLiteral("m_chbOverwriteConfirm.Checked"),
          QStringLiteral("m_edRatio.Value"), QStringLiteral("m_btnRecurseDirs.Checked"),
          QStringLiteral("m_chbAutoRotate.Checked"), QStringLiteral("m_chbKeepMetadata.Checked"),
-         QStringLiteral("m_chbMoreFormats.Checked"), QStringLiteral("m_cbPrintSize.Text"),
-         QStringLiteral("m_chbFrameInside.Checked")});
+         QStringLiteral("m_chbLosslessCut.Checked"), QStringLiteral("m_chbMoreFormats.Checked"),
+         QStringLiteral("m_cbPrintSize.Text"), QStringLiteral("m_chbFrameInside.Checked")});
 }
 
 TfrmOptionsDialog::~TfrmOptionsDialog() {
@@ -215,6 +221,7 @@ void TfrmOptionsDialog::ApplyOptions() {
     m_image->m_bRecurse = m_btnRecurseDirs->isChecked();
     m_image->m_bAutoRotate = m_chbAutoRotate->isChecked();
     m_image->m_bKeepMetadata = m_chbKeepMetadata->isChecked();
+    m_image->m_bLosslessCut = m_chbLosslessCut->isChecked();
     m_image->m_bMoreFormats = m_chbMoreFormats->isChecked();
     m_image->m_sPrintSize = m_cbPrintSize->text();
     m_image->m_bFrameInside = m_chbFrameInside->isChecked();

@@ -25,8 +25,8 @@ public:
     // Reads the stored options (and placement) into the controls.
     void RestoreOptions();
     // Pushes the controls' values into the crop window, in the order quality,
-    // confirm, ratio, recurse, upright, metadata, more formats, print size,
-    // frame inside; an error of a setter ends it there.
+    // confirm, ratio, recurse, upright, metadata, lossless cut, more formats,
+    // print size, frame inside; an error of a setter ends it there.
     void ApplyOptions();
 
     // Start-up: a dialog that is never shown reads the stored options and
@@ -52,6 +52,7 @@ public:
     // the buttons.
     QCheckBox* m_chbAutoRotate;
     QCheckBox* m_chbKeepMetadata;
+    QCheckBox* m_chbLosslessCut;
     QCheckBox* m_chbMoreFormats;
     // Print options, in a group of their own below the photo options:
     // choosing a size sets the ratio to the size's, typing a ratio chooses

@@ -334,6 +334,18 @@ DecodedJpeg decodeJpegMemory(const std::uint8_t* data, std::size_t size,
     return decode(d, data, size, budgetBytes, Picture(), options);
 }
 
+JpegHeaderFacts readJpegHeaderFacts(const std::uint8_t* data, std::size_t size,
+                                    const DecodeOptions& options) {
+    Decompressor d;
+    installJpegErrorManager(reinterpret_cast<j_common_ptr>(&d.info), &d.errors);
+    if (!readHeader(&d, data, size, &options)) {
+        throwLibraryError(d);
+    }
+    JpegHeaderFacts facts;
+    facts.turned = takeMetadata(d, options, facts.metadata);
+    return facts;
+}
+
 Picture decodeJpegFile(const std::string& path, std::size_t budgetBytes) {
     return decodeJpeg(path, DecodeOptions{}, Picture(), budgetBytes).picture;
 }

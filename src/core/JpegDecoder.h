@@ -62,4 +62,14 @@ DecodedJpeg decodeJpegMemory(const std::uint8_t* data, std::size_t size,
                              const DecodeOptions& options,
                              std::size_t budgetBytes = defaultDecodeBudget());
 
+// What the decode with `options` finds besides the pixels, read from the
+// header alone: the turn it would apply and the metadata it would keep.
+// Throws JpegError.
+struct JpegHeaderFacts {
+    Orientation turned = Orientation::Normal;
+    JpegMetadata metadata;
+};
+JpegHeaderFacts readJpegHeaderFacts(const std::uint8_t* data, std::size_t size,
+                                    const DecodeOptions& options);
+
 }  // namespace pictavo

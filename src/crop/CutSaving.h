@@ -4,8 +4,12 @@
 // a JPEG file, or the untouched source file as a byte copy. Every write goes
 // to a temporary file that replaces the destination only when complete.
 
+#include <cstdint>
+#include <optional>
 #include <string>
+#include <vector>
 
+#include "core/JpegDecoder.h"
 #include "core/JpegMetadata.h"
 #include "core/Picture.h"
 #include "core/Rect.h"
@@ -23,6 +27,28 @@ Rect savedArea(bool cut, const Rect& frame, int imageWidth, int imageHeight);
 // from. Throws std::runtime_error.
 void writePicture(const Picture& picture, const Rect& area, int quality, const std::string& source,
                   const std::string& dest, const JpegMetadata* metadata = nullptr);
+
+// What tells a file unchanged since it was read: its size and modification
+// time, as the decoding ahead compares them.
+struct FileStamp {
+    long long size = 0;
+    long long modifiedNs = 0;
+    friend bool operator==(const FileStamp&, const FileStamp&) = default;
+};
+// The file's stamp; none when it cannot be read as a regular file.
+std::optional<FileStamp> fileStamp(const std::string& path);
+// The file's bytes when it still has `stamp`; none otherwise.
+std::optional<std::vector<std::uint8_t>> readUnchanged(const std::string& path,
+                                                       const FileStamp& stamp);
+
+// The cut `area` copied from the coded blocks of `jpeg`, the source file's
+// bytes as they were decoded with `options`, when the file and the area allow
+// it (see LosslessCut.h); otherwise encoded as writePicture does, which is
+// also what happens without `jpeg`. The same refusal and atomic write either
+// way. Returns whether the blocks were copied.
+bool writeCut(const Picture& picture, const Rect& area, int quality, const std::string& source,
+              const std::string& dest, const JpegMetadata* metadata,
+              const std::vector<std::uint8_t>* jpeg, const DecodeOptions& options);
 
 // Byte copy of `source` to `dest`. On failure throws std::runtime_error with
 // the message list's entry 6 ("Can't copy file %s to %s") for both paths.

@@ -70,8 +70,12 @@ void CutWriter::write(const CutJob& job) {
     if (job.kind == CutJob::Kind::CopyFile) {
         saving::copyUncut(job.source, job.dest, job.messages);
     } else {
-        saving::writePicture(job.picture, job.area, job.quality, job.source, job.dest,
-                             job.metadata ? &*job.metadata : nullptr);
+        std::optional<std::vector<std::uint8_t>> jpeg;
+        if (job.lossless)
+            jpeg = saving::readUnchanged(job.source, *job.lossless);
+        saving::writeCut(job.picture, job.area, job.quality, job.source, job.dest,
+                         job.metadata ? &*job.metadata : nullptr, jpeg ? &*jpeg : nullptr,
+                         job.decoded);
     }
 }
 

@@ -10,15 +10,18 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "core/JpegDecoder.h"
 #include "core/JpegMetadata.h"
 #include "core/Picture.h"
 #include "core/Rect.h"
+#include "crop/CutSaving.h"
 #include "settings/MessageList.h"
 
 namespace pictavo {
@@ -34,6 +37,11 @@ struct CutJob {
     std::string source;
     std::string dest;
     std::optional<JpegMetadata> metadata;
+    // The source file as it was decoded (with `decoded`), when the cut is to
+    // copy its coded blocks if it can. The writer reads it; a file changed
+    // since, or one that cannot be cut so, is encoded from the picture.
+    std::optional<saving::FileStamp> lossless;
+    DecodeOptions decoded;
     // The texts a failed copy is reported with.
     MessageList messages;
     // How the picture was at the click, to show it again so if the write

@@ -68,6 +68,14 @@ Rect moveFrame(const Rect& frame, int dx, int dy, Size image) {
     return {left, top, right, bottom};
 }
 
+Rect snapToGrid(const Rect& frame, Size block) {
+    if (block.width <= 0 || block.height <= 0)
+        return frame;
+    const int left = frame.left >= 0 ? frame.left - frame.left % block.width : frame.left;
+    const int top = frame.top >= 0 ? frame.top - frame.top % block.height : frame.top;
+    return {left, top, left + frame.width(), top + frame.height()};
+}
+
 int mouseDelta(int screenDistance, long double scale) {
     return ceilQuotient(screenDistance, scale);
 }

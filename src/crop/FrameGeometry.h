@@ -40,6 +40,12 @@ Rect centredFrame(Size image, Size crop);
 // picture's far edge.
 Rect moveFrame(const Rect& frame, int dx, int dy, Size image);
 
+// The frame with its left and top edges moved back onto a grid of blocks of
+// `block` pixels, as a cut that copies a file's coded blocks must start; its
+// size stays. An edge before the picture's start stays where it is (such a
+// cut is never made by copying blocks).
+Rect snapToGrid(const Rect& frame, Size block);
+
 // Source pixels moved for a mouse movement of `screenDistance` screen pixels:
 // Ceil(distance / scale) in extended precision. A movement right or down thus
 // always moves the frame; one left or up by less than `scale` does not.

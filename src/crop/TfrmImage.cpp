@@ -112,6 +112,7 @@ void TfrmImage::FormCreate() {
     m_bTracking = false;
     m_bRedEyeMode = false;
     m_rcCrop.right = 0;
+    m_rcFollow.right = 0;
     m_ptLastMouse = {0, 0};
 
     m_imgMain = new TNOEraseBackgroundImage(this);
@@ -211,8 +212,9 @@ void TfrmImage::ShowImage(const QByteArray& sourcePath, const QByteArray& destPa
     m_sDestFile = QFile::decodeName(destPath);
     m_destBytes = destPath.toStdString();
     CalcCropSize();
-    m_rcCrop = pictavo::frame::centredFrame({m_nImageWidth, m_nImageHeight},
-                                            {m_nCropWidth, m_nCropHeight});
+    m_rcFollow = pictavo::frame::centredFrame({m_nImageWidth, m_nImageHeight},
+                                              {m_nCropWidth, m_nCropHeight});
+    m_rcCrop = SnappedFrame();
     ShowPrintReadout();
     Modified = false;
     // A light left on by the last picture (or by the reset's rebuild) would
@@ -222,6 +224,7 @@ void TfrmImage::ShowImage(const QByteArray& sourcePath, const QByteArray& destPa
     }
     DrawFrame(m_rcCrop, false);
     m_bTracking = true;
+    ShowCutKind();
     // Clicks and keys that came while the picture was loading were meant for
     // the one before; they are taken now, and dropped, before this picture
     // starts to wait for the user.
@@ -254,6 +257,8 @@ void TfrmImage::LoadImage(const QByteArray& path) {
     m_lblStatus->hide();
     m_nState = 0;
     m_bWaiting = false;
+    // The last picture's raster and bytes go before the next decode.
+    ForgetLosslessCut();
 
     // Decoded aside, so that a file that cannot be loaded leaves the picture
     // and the view as they were.
@@ -285,6 +290,7 @@ void TfrmImage::LoadImage(const QByteArray& path) {
 
     PresentPicture(std::move(decoded), std::move(halvings), std::move(metadata), path,
                    std::move(display));
+    PrepareLosslessCut(path, options);
 }
 
 void TfrmImage::PresentPicture(pictavo::Picture picture, std::vector<pictavo::Picture> halvings,

@@ -17,7 +17,9 @@
 #include <string>
 #include <vector>
 
+#include "core/JpegDecoder.h"
 #include "core/JpegMetadata.h"
+#include "core/LosslessCut.h"
 #include "core/Picture.h"
 #include "core/Rect.h"
 #include "crop/CutWriter.h"
@@ -124,6 +126,9 @@ public:
     // picture loaded (or decoded ahead).
     bool m_bAutoRotate = false;
     bool m_bKeepMetadata = false;
+    // Cut an unchanged photo by copying its coded blocks instead of
+    // re-encoding it; the frame then moves on the file's block grid.
+    bool m_bLosslessCut = false;
     // The batch run also takes HEIC, PNG, TIFF and WebP pictures.
     bool m_bMoreFormats = false;
     // The print size cut for, by name ("10 × 15 cm"; any other name is none):
@@ -166,6 +171,19 @@ private:
     void PresentPicture(pictavo::Picture picture, std::vector<pictavo::Picture> halvings,
                         pictavo::JpegMetadata metadata, const QByteArray& path,
                         QImage display = QImage());
+    // With the lossless cut on: the source's bytes and block grid, kept when
+    // the file can be cut by copying its blocks (TfrmImageLossless.cpp).
+    void PrepareLosslessCut(const QByteArray& path, const pictavo::DecodeOptions& options);
+    void ForgetLosslessCut();
+    // The click would copy the file's blocks: the option is on, the file
+    // allows it and the picture shown is the file's own.
+    bool CutsLossless() const;
+    // The frame as shown: the one following the mouse, on the file's grid
+    // while the click would copy blocks.
+    pictavo::Rect SnappedFrame() const;
+    // "lossless" or the quality; shown while the option is on.
+    QString CutKindText() const;
+    void ShowCutKind();
     void NextImage();
     void PreviousImage();
     void ShowStatus(const QString& text);
@@ -233,6 +251,15 @@ private:
     // What the cuts of this picture carry besides its pixels.
     pictavo::JpegMetadata m_metadata;
     pictavo::Rect m_rcCrop;
+    // The frame as the mouse moves it, before it is put on the block grid.
+    pictavo::Rect m_rcFollow;
+    // What a lossless cut of the picture shown needs; empty when the option
+    // is off or the file cannot be cut so. The picture as decoded tells
+    // whether the one shown is still the file's own.
+    std::optional<pictavo::saving::FileStamp> m_sourceStamp;
+    std::optional<pictavo::LosslessGrid> m_losslessGrid;
+    pictavo::DecodeOptions m_decodedWith;
+    pictavo::Picture m_bmpDecoded;
     pictavo::Point m_ptLastMouse;
     bool m_bTracking = false;
     long double m_dScale = 0;

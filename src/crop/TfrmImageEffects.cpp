@@ -30,8 +30,13 @@ void TfrmImage::EffectsChanged(AdjustmentToolbar* sender) {
     if (!unchanged) {
         m_imgMain->setPicture(&m_bmpWork);
     }
+    // Changed pixels are re-encoded, so the frame leaves the block grid; back
+    // to the file's own pixels, it returns to it.
+    if (m_bTracking)
+        m_rcCrop = SnappedFrame();
     DrawFrame(m_rcCrop, false);
     Modified = true;
+    ShowCutKind();
 }
 
 void TfrmImage::CreateShiftPoll() {

@@ -94,7 +94,8 @@ void TfrmImage::ShowPrintReadout() {
 }
 
 void TfrmImage::MoveFrame(int dx, int dy) {
-    m_rcCrop = frame::moveFrame(m_rcCrop, dx, dy, {m_nImageWidth, m_nImageHeight});
+    m_rcFollow = frame::moveFrame(m_rcFollow, dx, dy, {m_nImageWidth, m_nImageHeight});
+    m_rcCrop = SnappedFrame();
 }
 
 void TfrmImage::DrawFrame(const pictavo::Rect& rect, bool final) {
@@ -131,9 +132,14 @@ void TfrmImage::m_imgMainMouseMove() {
         bool& busy;
         ~Release() { busy = false; }
     } release{m_bBusy};
-    if (frame::followMouse({p.x(), p.y()}, m_ptLastMouse, m_bTracking, m_rcCrop,
-                           {m_nImageWidth, m_nImageHeight}, m_dScale))
+    // The frame follows the mouse off the grid, so that small movements add
+    // up; what is shown (and cut) is put on the grid when a lossless cut
+    // needs it.
+    if (frame::followMouse({p.x(), p.y()}, m_ptLastMouse, m_bTracking, m_rcFollow,
+                           {m_nImageWidth, m_nImageHeight}, m_dScale)) {
+        m_rcCrop = SnappedFrame();
         DrawFrame(m_rcCrop, false);
+    }
 }
 
 void TfrmImage::SetRedEyeMode(bool on) {

@@ -35,7 +35,8 @@ void TfrmImage::CropAndSave() {
     ++m_nCropped;
     m_bTracking = false;
     DrawFrame(m_rcCrop, true);
-    ShowStatus(savingText());
+    ShowStatus(m_bLosslessCut ? savingText() + QStringLiteral(" (") + CutKindText() + u')'
+                              : savingText());
     // Once, so the black strips and the status line are on screen before the
     // work starts.
     QCoreApplication::processEvents();
@@ -82,6 +83,10 @@ void TfrmImage::QueueCut(pictavo::CutJob::Kind kind, const pictavo::Rect& area, 
     job.dest = m_destBytes;
     if (!m_metadata.empty())
         job.metadata = m_metadata;
+    if (cut && CutsLossless()) {
+        job.lossless = m_sourceStamp;
+        job.decoded = m_decodedWith;
+    }
     job.messages = m_strhMessages;
     job.cut = cut;
     job.modified = Modified;
@@ -172,6 +177,16 @@ void TfrmImage::RestoreFailedCut(const pictavo::CutJob& job) {
     m_nState = 0;
     PresentPicture(job.picture, {}, job.metadata.value_or(pictavo::JpegMetadata{}),
                    QByteArray::fromStdString(job.source));
+    ForgetLosslessCut();
+    if (job.lossless) {
+        // The picture was the file's own at the click: it still is.
+        if (const auto bytes = pictavo::saving::readUnchanged(job.source, *job.lossless)) {
+            m_sourceStamp = job.lossless;
+            m_losslessGrid = pictavo::losslessGrid(*bytes, job.decoded);
+            m_decodedWith = job.decoded;
+            m_bmpDecoded = m_bmpWork;
+        }
+    }
     if (m_toolBar)
         m_toolBar->ResetEffects();
     m_sDestFile = QFile::decodeName(QByteArray::fromStdString(job.dest));
@@ -190,11 +205,13 @@ void TfrmImage::RestoreFailedCut(const pictavo::CutJob& job) {
     if (job.cut) {
         // As the click left it: the frame where it was, frozen, strips black.
         m_rcCrop = job.area;
+        m_rcFollow = job.area;
         m_bTracking = false;
         DrawFrame(m_rcCrop, true);
     } else {
-        m_rcCrop = pictavo::frame::centredFrame({m_nImageWidth, m_nImageHeight},
-                                                {m_nCropWidth, m_nCropHeight});
+        m_rcFollow = pictavo::frame::centredFrame({m_nImageWidth, m_nImageHeight},
+                                                  {m_nCropWidth, m_nCropHeight});
+        m_rcCrop = SnappedFrame();
         DrawFrame(m_rcCrop, false);
         m_bTracking = true;
     }

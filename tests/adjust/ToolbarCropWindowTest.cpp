@@ -3,6 +3,7 @@
 // changed and is re-encoded, and the next picture starts afresh.
 
 #include <QCheckBox>
+#include <QCursor>
 #include <QFile>
 #include <QLabel>
 #include <QMouseEvent>
@@ -73,6 +74,7 @@ private slots:
     void translatedCaptionsKeepTheirAccessKeys();
     void inputQueuedWhileTheNextPictureLoadsIsDropped();
     void clicksOnTheStripNeverReachThePicture();
+    void losslessCutKeepsTheFrameOnTheGridWhileUnchanged();
 
 private:
     void stepSlider(const char* name, int from, Qt::Key key);
@@ -247,6 +249,56 @@ void ToolbarCropWindowTest::clicksOnTheStripNeverReachThePicture() {
     QCOMPARE(brightness->value(), 5);
     QVERIFY(light()->isVisible());
     QVERIFY(!QFile::exists(QString::fromStdString(m_dest)));
+}
+
+// With the lossless cut on, the frame of the unchanged picture lies on the
+// 16-pixel grid of the 4:2:0 file and the click writes jpegtran's bytes; a
+// changed picture is cut where the mouse put the frame and re-encoded.
+void ToolbarCropWindowTest::losslessCutKeepsTheFrameOnTheGridWhileUnchanged() {
+    const Picture loaded = pictavo::decodeJpegFile(m_source);
+    auto status = [this] { return m_window->findChild<QLabel*>()->text(); };
+    m_window->m_bLosslessCut = true;
+    m_window->SetRatio(2.0L);
+    QCursor::setPos(640, 300);
+    QCoreApplication::processEvents();
+    m_window->ShowImage(QString::fromStdString(m_source), QString::fromStdString(m_dest));
+    QCOMPARE(m_window->cropRect(), (pictavo::Rect{0, 48, 600, 348}));
+    QVERIFY(status().contains(QStringLiteral("lossless")));
+
+    // Movements of a screen pixel (two picture rows) add up, on the grid as
+    // off it.
+    for (int y = 301; y <= 308; ++y) {
+        QCursor::setPos(640, y);
+        QCoreApplication::processEvents();
+    }
+    QCOMPARE(m_window->cropRect(), (pictavo::Rect{0, 64, 600, 364}));
+
+    stepSlider("m_slSaturation", 255, Qt::Key_Home);
+    QCOMPARE(m_window->cropRect(), (pictavo::Rect{0, 66, 600, 366}));
+    QVERIFY(status().contains(QStringLiteral("quality 90")));
+    stepSlider("m_slSaturation", 0, Qt::Key_End);
+    QCOMPARE(m_window->cropRect(), (pictavo::Rect{0, 64, 600, 364}));
+    QVERIFY(status().contains(QStringLiteral("lossless")));
+
+    QTest::mouseClick(viewOf(*m_window), Qt::LeftButton, {}, QPoint(300, 300));
+    m_window->FinishWrites();
+    const std::string jpegtran = m_dir->file("jpegtran.jpg");
+    QCOMPARE(pictavo::test::runProgram(
+                 {"jpegtran", "-copy", "none", "-crop", "600x300+0+64", m_source}, jpegtran),
+             0);
+    QVERIFY(readBytes(m_dest) == readBytes(jpegtran));
+
+    // Changed: re-encoded at the quality, from where the mouse left the frame.
+    m_window->ShowImage(QString::fromStdString(m_source), QString::fromStdString(m_dest));
+    QCOMPARE(m_window->cropRect(), (pictavo::Rect{0, 48, 600, 348}));
+    stepSlider("m_slSaturation", 255, Qt::Key_Home);
+    QCOMPARE(m_window->cropRect(), (pictavo::Rect{0, 50, 600, 350}));
+    QTest::mouseClick(viewOf(*m_window), Qt::LeftButton, {}, QPoint(300, 300));
+    m_window->FinishWrites();
+    Picture grey = loaded;
+    pictavo::SaturationFilter(grey, 0);
+    QVERIFY(readBytes(m_dest) ==
+            pictavo::test::cjpegReference(grey, {0, 50, 600, 350}, 90, m_dir->path()));
 }
 
 PICTAVO_QTEST_MAIN(ToolbarCropWindowTest)

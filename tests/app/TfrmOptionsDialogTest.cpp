@@ -88,6 +88,7 @@ void TfrmOptionsDialogTest::nothingStoredGivesTheDefaultsInForce() {
     QCOMPARE(image.m_bMoreFormats, false);
     QCOMPARE(image.m_sPrintSize, QStringLiteral("None"));
     QCOMPARE(image.m_bFrameInside, false);
+    QCOMPARE(image.m_bLosslessCut, false);
     TfrmOptionsDialog dialog(&image);
     dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
@@ -96,12 +97,13 @@ void TfrmOptionsDialogTest::nothingStoredGivesTheDefaultsInForce() {
     QCOMPARE(dialog.m_nCompressionQ->value(), 100);
     QCOMPARE(dialog.m_chbOverwriteConfirm->isChecked(), true);
     QCOMPARE(dialog.m_btnRecurseDirs->isChecked(), false);
-    QCOMPARE(dialog.size(), QSize(440, 350));
+    QCOMPARE(dialog.size(), QSize(440, 374));
     QCOMPARE(dialog.m_cbPrintSize->text(), QStringLiteral("None"));
     QCOMPARE(dialog.m_chbFrameInside->isChecked(), false);
     QCOMPARE(dialog.m_chbAutoRotate->isChecked(), false);
     QCOMPARE(dialog.m_chbKeepMetadata->isChecked(), false);
     QCOMPARE(dialog.m_chbMoreFormats->isChecked(), false);
+    QCOMPARE(dialog.m_chbLosslessCut->isChecked(), false);
     QCOMPARE(dialog.pos(), QPoint(389, 239));
     QVERIFY(!QFile::exists(SettingsStore::standardFilePath(RegRoot::CurrentUser)));
 }
@@ -130,7 +132,7 @@ void TfrmOptionsDialogTest::applyPushesAndStoresAndARestartLoadsThem() {
     QCOMPARE(storedOption(QStringLiteral("m_chbOverwriteConfirm_Checked")),
              QStringLiteral("False"));
     QCOMPARE(storedOption(QStringLiteral("m_btnRecurseDirs_Checked")), QStringLiteral("True"));
-    QCOMPARE(storedOption(QStringLiteral("NormPos")), QStringLiteral("300,200,740,550"));
+    QCOMPARE(storedOption(QStringLiteral("NormPos")), QStringLiteral("300,200,740,574"));
     // The next start, under another locale.
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
     TfrmImage image;
@@ -316,11 +318,14 @@ void TfrmOptionsDialogTest::photoOptionsAboveTheButtonsStoredAndPushed() {
         QCOMPARE(dialog.m_chbAutoRotate->text(), QStringLiteral("Fotos aufrichten"));
         // The photo options come after the other options and before the
         // buttons.
-        const QRect group = dialog.m_chbAutoRotate->geometry() |
-                            dialog.m_chbKeepMetadata->geometry() |
-                            dialog.m_chbMoreFormats->geometry();
-        QVERIFY(dialog.m_chbKeepMetadata->geometry().bottom() <
+        const QRect group =
+            dialog.m_chbAutoRotate->geometry() | dialog.m_chbKeepMetadata->geometry();
+        // The lossless cut comes right below the two photo options, the
+        // other formats below it.
+        QCOMPARE(dialog.m_chbLosslessCut->geometry().top(), group.bottom() + 1 + 7);
+        QVERIFY(dialog.m_chbLosslessCut->geometry().bottom() <
                 dialog.m_chbMoreFormats->geometry().top());
+        QVERIFY(dialog.m_chbMoreFormats->geometry().bottom() < dialog.m_btnApply->geometry().top());
         for (const QWidget* w : std::initializer_list<const QWidget*>{
                  dialog.m_edRatio, dialog.m_btnRecurseDirs, dialog.m_nCompressionQ,
                  dialog.m_lblBestCompression, dialog.m_chbOverwriteConfirm}) {
@@ -350,10 +355,12 @@ void TfrmOptionsDialogTest::photoOptionsAboveTheButtonsStoredAndPushed() {
         dialog.m_chbAutoRotate->setChecked(true);
         dialog.m_chbKeepMetadata->setChecked(true);
         dialog.m_chbMoreFormats->setChecked(true);
+        dialog.m_chbLosslessCut->setChecked(true);
         QTest::mouseClick(dialog.m_btnApply, Qt::LeftButton);
         QCOMPARE(image.m_bAutoRotate, true);
         QCOMPARE(image.m_bKeepMetadata, true);
         QCOMPARE(image.m_bMoreFormats, true);
+        QCOMPARE(image.m_bLosslessCut, true);
     }
     QCOMPARE(storedOption(QStringLiteral("m_chbMoreFormats_Checked")), QStringLiteral("True"));
     QCOMPARE(storedOption(QStringLiteral("m_chbMoreFormats_Caption"), RegRoot::LocalMachine,
@@ -361,6 +368,10 @@ void TfrmOptionsDialogTest::photoOptionsAboveTheButtonsStoredAndPushed() {
              QStringLiteral("Also open HEIC, PNG, TIFF and WebP pictures"));
     QCOMPARE(storedOption(QStringLiteral("m_chbAutoRotate_Checked")), QStringLiteral("True"));
     QCOMPARE(storedOption(QStringLiteral("m_chbKeepMetadata_Checked")), QStringLiteral("True"));
+    QCOMPARE(storedOption(QStringLiteral("m_chbLosslessCut_Checked")), QStringLiteral("True"));
+    QCOMPARE(storedOption(QStringLiteral("m_chbLosslessCut_Caption"), RegRoot::LocalMachine,
+                          QStringLiteral("Language")),
+             QStringLiteral("Cut without re-encoding when the photo is unchanged"));
     QCOMPARE(storedOption(QStringLiteral("m_chbKeepMetadata_Caption"), RegRoot::LocalMachine,
                           QStringLiteral("Language")),
              QStringLiteral("Keep date, camera data and colour profile"));
@@ -369,6 +380,7 @@ void TfrmOptionsDialogTest::photoOptionsAboveTheButtonsStoredAndPushed() {
     QCOMPARE(restarted.m_bAutoRotate, true);
     QCOMPARE(restarted.m_bKeepMetadata, true);
     QCOMPARE(restarted.m_bMoreFormats, true);
+    QCOMPARE(restarted.m_bLosslessCut, true);
 }
 
 void TfrmOptionsDialogTest::printSizeSetsTheRatioATypedRatioClearsItAndUnknownReadsAsNone() {

@@ -85,6 +85,66 @@ TEST(CutSaving, ReplacesAnEarlierFileButNeverTheSource) {
     EXPECT_EQ(readBytes(source), original);
 }
 
+// A cut of the file's coded blocks where they allow one, the re-encoded cut
+// (at the quality, of the picture shown) where they do not.
+TEST(CutSaving, CutCopiesTheBlocksOrIsReencodedWhenItCannot) {
+    TempDir dir;
+    const auto photo = makeJpegFixture({.width = 96, .height = 64});
+    auto cutShort = photo;
+    cutShort.resize(photo.size() * 2 / 3);
+    const auto cmyk = makeJpegFixture(
+        {.width = 96, .height = 64, .colour = JpegFixtureOptions::Colour::AdobeCmyk});
+    const struct {
+        const char* name;
+        const std::vector<std::uint8_t>* jpeg;
+        Rect area;
+        bool copied;
+    } cases[] = {
+        {"on the grid", &photo, {16, 16, 96, 64}, true},
+        {"off the grid", &photo, {8, 16, 88, 64}, false},
+        {"outside the picture", &photo, {0, -16, 96, 48}, false},
+        {"CMYK", &cmyk, {16, 16, 96, 64}, false},
+        {"cut short", &cutShort, {16, 16, 96, 64}, false},
+        {"no bytes", nullptr, {16, 16, 96, 64}, false},
+    };
+    const std::string source = dir.file("source.jpg");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto& bytes = c.jpeg ? *c.jpeg : photo;
+        writeBytes(source, bytes);
+        const Picture shown = decodeJpegMemory(bytes.data(), bytes.size());
+        const std::string dest = dir.file("cut.jpg");
+        EXPECT_EQ(saving::writeCut(shown, c.area, 80, source, dest, nullptr, c.jpeg, {}), c.copied);
+        std::vector<std::uint8_t> want;
+        if (c.copied) {
+            const Rect& a = c.area;
+            ASSERT_EQ(runProgram({"jpegtran", "-copy", "none", "-crop",
+                                  std::to_string(a.width()) + "x" + std::to_string(a.height()) +
+                                      "+" + std::to_string(a.left) + "+" + std::to_string(a.top),
+                                  source},
+                                 dir.file("want.jpg")),
+                      0);
+            want = readBytes(dir.file("want.jpg"));
+        } else {
+            want = cjpeg(shown, c.area, 80, dir);
+        }
+        EXPECT_EQ(readBytes(dest), want);
+    }
+    // Copied or not, the source is never written over, nor a file left
+    // behind where the folder is missing.
+    const auto original = readBytes(source);
+    const std::string link = dir.file("link.jpg");
+    ASSERT_EQ(::symlink(source.c_str(), link.c_str()), 0);
+    const Picture shown = decodeJpegMemory(photo.data(), photo.size());
+    EXPECT_THROW(saving::writeCut(shown, {16, 16, 96, 64}, 80, source, link, nullptr, &photo, {}),
+                 std::runtime_error);
+    EXPECT_EQ(readBytes(source), original);
+    EXPECT_THROW(saving::writeCut(shown, {16, 16, 96, 64}, 80, source, dir.file("no/such/a.jpg"),
+                                  nullptr, &photo, {}),
+                 std::runtime_error);
+    EXPECT_NE(::access(dir.file("no").c_str(), F_OK), 0);
+}
+
 TEST(CutSaving, UncutCopyIsByteIdenticalAndKeepsTheSource) {
     TempDir dir;
     JpegFixtureOptions o;
