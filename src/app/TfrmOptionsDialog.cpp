@@ -130,8 +130,6 @@ TfrmOptionsDialog::TfrmOptionsDialog(TfrmImage* image, QWidget* parent)
     m_chbLosslessCut = checkBox(
         this, "m_chbLosslessCut",
         QStringLiteral("Cut without re-encoding when the photo is unchanged"), kPhotosTop + 56);
-    // The longest caption of the dialog: it takes the group's whole width.
-    m_chbLosslessCut->resize(409, m_chbLosslessCut->height());
     m_chbMoreFormats =
         checkBox(this, "m_chbMoreFormats",
                  QStringLiteral("Also open HEIC, PNG, TIFF and WebP pictures"), kPhotosTop + 80);
@@ -145,6 +143,13 @@ TfrmOptionsDialog::TfrmOptionsDialog(TfrmImage* image, QWidget* parent)
     m_chbFrameInside =
         checkBox(this, "m_chbFrameInside", QStringLiteral("Keep the frame inside wide photos"),
                  kPrintTop + 38);
+    // The added groups' captions are longer than the first options': their
+    // check boxes take the group's whole width, the boxes in one column with
+    // the drop-down's edge.
+    for (QCheckBox* box : {m_chbAutoRotate, m_chbKeepMetadata, m_chbLosslessCut, m_chbMoreFormats,
+                           m_chbFrameInside}) {
+        box->resize(409, box->height());
+    }
     m_BevelPrint->lower();
     m_BevelPhotos->lower();
     m_Bevel->lower();
