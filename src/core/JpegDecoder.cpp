@@ -283,22 +283,9 @@ DecodedJpeg decode(Decompressor& d, const std::uint8_t* data, std::size_t size, 
     return result;
 }
 
-// Opens a photo for reading; the descriptor is the caller's to close.
+// Opens a photo for reading; the file is the caller's to close.
 std::FILE* openPhoto(const std::string& path) {
-    // O_NONBLOCK so that a FIFO named like a photo cannot block the open.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-    if (fd < 0) {
-        throw JpegError("Cannot open " + path + ": " + systemText(errno));
-    }
-    struct stat st {};
-    const int statError = ::fstat(fd, &st) != 0 ? errno : 0;
-    if (statError != 0 || !S_ISREG(st.st_mode)) {
-        // A folder, device or pipe named like a photo is not one.
-        const int error = statError ? statError : (S_ISDIR(st.st_mode) ? EISDIR : EINVAL);
-        ::close(fd);
-        throw JpegError("Cannot open " + path + ": " + systemText(error));
-    }
-    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    const int fd = openPictureFile(path);
     std::FILE* file = ::fdopen(fd, "rb");
     if (!file) {
         const int error = errno;
@@ -363,6 +350,24 @@ DecodedJpeg decodeJpeg(const std::string& path, const DecodeOptions& options, Pi
         throw JpegError("Cannot read " + path + ": " + systemText(EIO));
     }
     return decoded;
+}
+
+int openPictureFile(const std::string& path) {
+    // O_NONBLOCK so that a FIFO named like a photo cannot block the open.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0) {
+        throw JpegError("Cannot open " + path + ": " + systemText(errno));
+    }
+    struct stat st {};
+    const int statError = ::fstat(fd, &st) != 0 ? errno : 0;
+    if (statError != 0 || !S_ISREG(st.st_mode)) {
+        // A folder, device or pipe named like a photo is not one.
+        const int error = statError ? statError : (S_ISDIR(st.st_mode) ? EISDIR : EINVAL);
+        ::close(fd);
+        throw JpegError("Cannot open " + path + ": " + systemText(error));
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    return fd;
 }
 
 }  // namespace pictavo

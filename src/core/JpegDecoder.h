@@ -72,4 +72,9 @@ struct JpegHeaderFacts {
 JpegHeaderFacts readJpegHeaderFacts(const std::uint8_t* data, std::size_t size,
                                     const DecodeOptions& options);
 
+// Opens a picture file for reading and returns its descriptor, the caller's
+// to close. Only a regular file counts, and a FIFO named like a picture
+// cannot block the open. Throws JpegError naming the file.
+int openPictureFile(const std::string& path);
+
 }  // namespace pictavo

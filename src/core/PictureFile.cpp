@@ -1,6 +1,5 @@
 #include "core/PictureFile.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -34,28 +33,10 @@ JpegError tooLarge(long long width, long long height) {
                      std::to_string(height) + " pixels)");
 }
 
-// Opens a picture for reading; only a regular file counts, and a FIFO named
-// like a picture cannot block the open. The descriptor is the caller's.
-int openPicture(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-    if (fd < 0) {
-        throw JpegError("Cannot open " + path + ": " + systemText(errno));
-    }
-    struct stat st {};
-    const int statError = ::fstat(fd, &st) != 0 ? errno : 0;
-    if (statError != 0 || !S_ISREG(st.st_mode)) {
-        const int error = statError ? statError : (S_ISDIR(st.st_mode) ? EISDIR : EINVAL);
-        ::close(fd);
-        throw JpegError("Cannot open " + path + ": " + systemText(error));
-    }
-    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-    return fd;
-}
-
 // A HEIF file is read whole: libheif reads its boxes from memory. Its pixels
 // are compressed, so a file larger than the budget is no photo we can show.
 std::vector<std::uint8_t> readWhole(const std::string& path, std::size_t budget) {
-    const int fd = openPicture(path);
+    const int fd = openPictureFile(path);
     std::vector<std::uint8_t> bytes;
     struct stat st {};
     if (::fstat(fd, &st) == 0 && static_cast<unsigned long long>(st.st_size) > budget) {
@@ -313,7 +294,7 @@ DecodedJpeg decodePicture(const std::string& path, const DecodeOptions& options,
         }
         case PictureKind::ImageReader: {
             QFile file;
-            const int fd = openPicture(path);
+            const int fd = openPictureFile(path);
             if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
                 ::close(fd);
                 throw JpegError("Cannot open " + path);
