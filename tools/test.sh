@@ -23,5 +23,6 @@ run_suite() {
 # finds warnings that lighter builds never see.
 run_suite build/release -DCMAKE_BUILD_TYPE=Release -DPICTAVO_WERROR=ON -DPICTAVO_BENCH=ON
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+    LSAN_OPTIONS="suppressions=$top/tests/lsan.supp" \
     run_suite build/sanitize -DCMAKE_BUILD_TYPE=Debug -DPICTAVO_SANITIZE=ON -DPICTAVO_BENCH=OFF
 echo "All test suites passed."

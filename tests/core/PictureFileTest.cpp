@@ -110,7 +110,7 @@ TEST(PictureFile, DamagedOrTooLargePicturesAreRefused) {
     // libpng sets out to allocate them.
     std::vector<std::uint8_t> png =
         test::readBytes(test::writeFormatFixture(tmp.path(), "text.png", kWidth, kHeight));
-    const std::string lying("\x73\x74\x78\x25tEXtdate:modify", 21);
+    const std::string lying("\x73\x74\x78\x25tEXtdate:modify");
     png.insert(png.end() - 12, lying.begin(), lying.end());
     test::writeBytes(tmp.file("lying.png"), png);
     try {
