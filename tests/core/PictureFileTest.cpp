@@ -54,7 +54,9 @@ const std::vector<FormatCase>& formatCases() {
     return cases;
 }
 
-// The sizes are odd on purpose: chroma halving and row padding show there.
+// The sizes are odd on purpose: chroma halving and row padding show there,
+// and heif-enc stores such a picture as a grid item over a larger coded
+// tile, the way phones store theirs as grids of tiles.
 constexpr int kWidth = 67;
 constexpr int kHeight = 45;
 
@@ -149,6 +151,12 @@ TEST(PictureFile, DamagedOrTooLargePicturesAreRefused) {
     } catch (const JpegError& e) {
         EXPECT_NE(std::string(e.what()).find("samples"), std::string::npos) << e.what();
     }
+    // An image sequence alone (a movie box and no still picture), which
+    // libheif does not read: refused like a damaged file.
+    test::writeBytes(tmp.file("sequence.heic"), {0,   0,   0, 24, 'f', 't', 'y', 'p', 'm', 's', 'f',
+                                                 '1', 0,   0, 0,  0,   'm', 's', 'f', '1', 'h', 'e',
+                                                 'v', 'c', 0, 0,  0,   8,   'm', 'o', 'o', 'v'});
+    EXPECT_THROW(decodePicture(tmp.file("sequence.heic"), DecodeOptions{}), JpegError);
     EXPECT_THROW(decodePicture(tmp.file("missing.heic"), DecodeOptions{}), JpegError);
     EXPECT_THROW(decodePicture(tmp.path() + "/.", DecodeOptions{}), JpegError);
 }
