@@ -1,5 +1,6 @@
 #include "crop/TNOEraseBackgroundImage.h"
 
+#include "core/Downscale.h"
 #include "core/LetGo.h"
 
 #include <QPaintEvent>
@@ -134,12 +135,24 @@ QImage TNOEraseBackgroundImage::displayCopy(pictavo::PicturePyramid& pyramid, QS
     if (!pyramid.source() || device.isEmpty() || !keepsCopy(view, window)) {
         return QImage();
     }
-    const QImage image = wrap(pyramid.levelFor(device.width(), device.height()));
-    // QImage reports a failed allocation with a null image.
-    QImage copy = (image.size() == device
-                       ? image
-                       : image.scaled(device, Qt::IgnoreAspectRatio, Qt::SmoothTransformation))
-                      .convertToFormat(QImage::Format_RGB32);
+    const pictavo::Picture& level = pyramid.levelFor(device.width(), device.height());
+    QImage copy;
+    if (device.width() <= level.width() && device.height() <= level.height()) {
+        // Area means written straight in the screen's layout: a fraction of
+        // the time of a smooth scale, with no copy in another format between.
+        copy = QImage(device, QImage::Format_RGB32);
+        // QImage reports a failed allocation with a null image.
+        if (copy.isNull()) {
+            return copy;
+        }
+        pictavo::downscaleToRgb32(level, device.width(), device.height(), copy.bits(),
+                                  copy.bytesPerLine());
+    } else {
+        // A picture smaller than the view is enlarged smoothly.
+        copy = wrap(level)
+                   .scaled(device, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                   .convertToFormat(QImage::Format_RGB32);
+    }
     copy.setDevicePixelRatio(ratio);
     return copy;
 }

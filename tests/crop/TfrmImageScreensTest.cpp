@@ -268,27 +268,32 @@ void TfrmImageScreensTest::copyMadeAheadShowsWhatTheWindowMakes() {
     const QList<QScreen*> screens = QGuiApplication::screens();
     QVERIFY2(screens.size() >= 2, "run with two monitors");
     const QString before = fixture("before.jpg", 900, 600);
+    // Twice the first monitor's device pixels and more: its copy is made
+    // from a halving made ahead.
+    const QString large = fixture("large.jpg", 5600, 3500);
     auto* view = m_window->findChild<TNOEraseBackgroundImage*>();
     struct Row {
         const char* what;
+        const QString& picture;
         int namedOn;
         int shownOn;
         bool madeAhead;
     } const rows[] = {
-        {"first monitor", 0, 0, true},
-        {"second monitor", 1, 1, true},
-        {"named on the first, shown on the second", 0, 1, false},
-        {"named on the second, shown on the first", 1, 0, false},
+        {"first monitor", m_detail, 0, 0, true},
+        {"second monitor", m_detail, 1, 1, true},
+        {"named on the first, shown on the second", m_detail, 0, 1, false},
+        {"named on the second, shown on the first", m_detail, 1, 0, false},
+        {"first monitor, from a halving", large, 0, 0, true},
     };
     for (const Row& row : rows) {
         QWidget mainWindow;
         showOn(screens[row.shownOn], mainWindow);
-        m_window->ShowImage(m_detail, QString());
+        m_window->ShowImage(row.picture, QString());
         const QImage direct = onScreen(*m_window);
 
         showOn(screens[row.namedOn], mainWindow);
         m_window->ShowImage(before, QString());
-        m_window->Prefetch(m_detail);
+        m_window->Prefetch(row.picture);
         // Long enough for the decode to have begun; the window waits for
         // the rest.
         QTest::qWait(300);
@@ -296,7 +301,7 @@ void TfrmImageScreensTest::copyMadeAheadShowsWhatTheWindowMakes() {
             showOn(screens[row.shownOn], mainWindow);
         }
         const int taken = view->displayCopiesTaken();
-        m_window->ShowImage(m_detail, QString());
+        m_window->ShowImage(row.picture, QString());
         const QImage shown = onScreen(*m_window);
         QVERIFY2(shown.size() == screens[row.shownOn]->size() * 2, row.what);
         QVERIFY2(shown == direct, row.what);
