@@ -234,8 +234,9 @@ void TNOEraseBackgroundImage::paintEvent(QPaintEvent* event) {
         if (m_stripMode == StripMode::Black) {
             painter.fillRect(area, Qt::black);
         } else {
-            // The difference with white is exactly 255 - c in every channel.
-            painter.setCompositionMode(QPainter::CompositionMode_Difference);
+            // Flipping every colour bit is exactly 255 - c in every channel,
+            // and a plain loop where a difference blend works per channel.
+            painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
             painter.fillRect(area, Qt::white);
             painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
         }
