@@ -61,15 +61,21 @@ void TNOEraseBackgroundImage::setPicture(const pictavo::Picture* picture,
 QRegion TNOEraseBackgroundImage::setStrips(const pictavo::Rect& a, const pictavo::Rect& b,
                                            StripMode mode) {
     // A sliding frame changes only the thin bands between the old and the
-    // new strip edges: only those are painted again, at any zoom.
+    // new strip edges: only those are painted again, at any zoom. Strips
+    // that change how they are drawn (black at a click, gone in red-eye
+    // mode) change only where they are, old and new.
     QRegion changed;
-    if (m_wholeViewDirty || mode != m_stripMode) {
+    if (m_wholeViewDirty) {
         changed = rect();
-    } else if (mode != StripMode::None) {
+    } else {
         const std::array<pictavo::Rect, 2> strips{a, b};
         QRegion device;
         for (std::size_t i = 0; i < strips.size(); ++i) {
-            device += QRegion(toDevice(m_strips[i])).xored(QRegion(toDevice(strips[i])));
+            const QRegion before =
+                m_stripMode == StripMode::None ? QRegion() : QRegion(toDevice(m_strips[i]));
+            const QRegion after =
+                mode == StripMode::None ? QRegion() : QRegion(toDevice(strips[i]));
+            device += mode == m_stripMode ? before.xored(after) : before.united(after);
         }
         for (const QRect& band : device) {
             changed += toLogical(band);

@@ -200,9 +200,12 @@ void TfrmImageScreensTest::theScreenShowsTheFrameAfterEveryMovement() {
     // 2000 x 1600 shown 1000 x 800: the frame moves by half the mouse's way.
     m_window->ShowImage(fixture("moves.jpg", 2000, 1600), QString());
     moveCursor(640, 300);
+    // A row without a cursor position turns red-eye mode, which takes the
+    // strips away, on or off.
     struct Move {
         int y;
         const char* what;
+        bool redEye = false;
     } const moves[] = {
         {301, "one pixel down"},
         {303, "to an odd device row"},
@@ -212,9 +215,15 @@ void TfrmImageScreensTest::theScreenShowsTheFrameAfterEveryMovement() {
         {799, "to the bottom edge"},
         {10, "to the top edge"},
         {401, "down again"},
+        {0, "strips taken away", true},
+        {0, "strips back", false},
     };
     for (const Move& move : moves) {
-        moveCursor(640, move.y);
+        if (move.y > 0) {
+            moveCursor(640, move.y);
+        } else {
+            m_window->SetRedEyeMode(move.redEye);
+        }
         // Only the bands that changed were painted; the whole window drawn
         // afresh must show nothing else.
         const QImage shown = onScreen(*m_window);
