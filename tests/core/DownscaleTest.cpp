@@ -101,7 +101,7 @@ TEST(Downscale, EachPixelIsTheMeanOfTheAreaItCovers) {
     }
 }
 
-TEST(Downscale, AtItsOwnSizeOrOfOneColourThePixelsAreExact) {
+TEST(Downscale, AtItsOwnSizeAtHalfOrOfOneColourThePixelsAreExact) {
     const Picture source = noise(31, 17, 3);
     const std::vector<std::uint32_t> same = shrink(source, 31, 17);
     for (int y = 0; y < 17; ++y) {
@@ -109,6 +109,22 @@ TEST(Downscale, AtItsOwnSizeOrOfOneColourThePixelsAreExact) {
             const std::uint8_t* px = source.scanLine(y) + 3 * x;
             ASSERT_EQ(same[static_cast<std::size_t>(y * 31 + x)],
                       0xff000000u | std::uint32_t{px[2]} << 16 | std::uint32_t{px[1]} << 8 | px[0]);
+        }
+    }
+    // At half size each pixel is the mean of its 2 x 2 block, a half rounded
+    // up, as the view's halvings are.
+    const Picture even = noise(30, 16, 5);
+    const std::vector<std::uint32_t> half = shrink(even, 15, 8);
+    for (int y = 0; y < 8; ++y) {
+        for (int x = 0; x < 15; ++x) {
+            for (int c = 0; c < 3; ++c) {
+                const int sum =
+                    even.scanLine(2 * y)[6 * x + c] + even.scanLine(2 * y)[6 * x + 3 + c] +
+                    even.scanLine(2 * y + 1)[6 * x + c] + even.scanLine(2 * y + 1)[6 * x + 3 + c];
+                ASSERT_EQ(half[static_cast<std::size_t>(y * 15 + x)] >> (8 * c) & 0xff,
+                          static_cast<std::uint32_t>((sum + 2) / 4))
+                    << x << "," << y << "," << c;
+            }
         }
     }
     for (const std::uint8_t level : {0, 1, 128, 254, 255}) {
