@@ -1,5 +1,6 @@
 #include "crop/TNOEraseBackgroundImage.h"
 
+#include "core/Downscale.h"
 #include "core/LetGo.h"
 
 #include <QPaintEvent>
@@ -60,15 +61,21 @@ void TNOEraseBackgroundImage::setPicture(const pictavo::Picture* picture,
 QRegion TNOEraseBackgroundImage::setStrips(const pictavo::Rect& a, const pictavo::Rect& b,
                                            StripMode mode) {
     // A sliding frame changes only the thin bands between the old and the
-    // new strip edges: only those are painted again, at any zoom.
+    // new strip edges: only those are painted again, at any zoom. Strips
+    // that change how they are drawn (black at a click, gone in red-eye
+    // mode) change only where they are, old and new.
     QRegion changed;
-    if (m_wholeViewDirty || mode != m_stripMode) {
+    if (m_wholeViewDirty) {
         changed = rect();
-    } else if (mode != StripMode::None) {
+    } else {
         const std::array<pictavo::Rect, 2> strips{a, b};
         QRegion device;
         for (std::size_t i = 0; i < strips.size(); ++i) {
-            device += QRegion(toDevice(m_strips[i])).xored(QRegion(toDevice(strips[i])));
+            const QRegion before =
+                m_stripMode == StripMode::None ? QRegion() : QRegion(toDevice(m_strips[i]));
+            const QRegion after =
+                mode == StripMode::None ? QRegion() : QRegion(toDevice(strips[i]));
+            device += mode == m_stripMode ? before.xored(after) : before.united(after);
         }
         for (const QRect& band : device) {
             changed += toLogical(band);
@@ -134,12 +141,24 @@ QImage TNOEraseBackgroundImage::displayCopy(pictavo::PicturePyramid& pyramid, QS
     if (!pyramid.source() || device.isEmpty() || !keepsCopy(view, window)) {
         return QImage();
     }
-    const QImage image = wrap(pyramid.levelFor(device.width(), device.height()));
-    // QImage reports a failed allocation with a null image.
-    QImage copy = (image.size() == device
-                       ? image
-                       : image.scaled(device, Qt::IgnoreAspectRatio, Qt::SmoothTransformation))
-                      .convertToFormat(QImage::Format_RGB32);
+    const pictavo::Picture& level = pyramid.levelFor(device.width(), device.height());
+    QImage copy;
+    if (device.width() <= level.width() && device.height() <= level.height()) {
+        // Area means written straight in the screen's layout: a fraction of
+        // the time of a smooth scale, with no copy in another format between.
+        copy = QImage(device, QImage::Format_RGB32);
+        // QImage reports a failed allocation with a null image.
+        if (copy.isNull()) {
+            return copy;
+        }
+        pictavo::downscaleToRgb32(level, device.width(), device.height(), copy.bits(),
+                                  copy.bytesPerLine());
+    } else {
+        // A picture smaller than the view is enlarged smoothly.
+        copy = wrap(level)
+                   .scaled(device, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                   .convertToFormat(QImage::Format_RGB32);
+    }
     copy.setDevicePixelRatio(ratio);
     return copy;
 }
@@ -221,8 +240,9 @@ void TNOEraseBackgroundImage::paintEvent(QPaintEvent* event) {
         if (m_stripMode == StripMode::Black) {
             painter.fillRect(area, Qt::black);
         } else {
-            // The difference with white is exactly 255 - c in every channel.
-            painter.setCompositionMode(QPainter::CompositionMode_Difference);
+            // Flipping every colour bit is exactly 255 - c in every channel,
+            // and a plain loop where a difference blend works per channel.
+            painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
             painter.fillRect(area, Qt::white);
             painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
         }

@@ -200,9 +200,12 @@ void TfrmImageScreensTest::theScreenShowsTheFrameAfterEveryMovement() {
     // 2000 x 1600 shown 1000 x 800: the frame moves by half the mouse's way.
     m_window->ShowImage(fixture("moves.jpg", 2000, 1600), QString());
     moveCursor(640, 300);
+    // A row without a cursor position turns red-eye mode, which takes the
+    // strips away, on or off.
     struct Move {
         int y;
         const char* what;
+        bool redEye = false;
     } const moves[] = {
         {301, "one pixel down"},
         {303, "to an odd device row"},
@@ -212,9 +215,15 @@ void TfrmImageScreensTest::theScreenShowsTheFrameAfterEveryMovement() {
         {799, "to the bottom edge"},
         {10, "to the top edge"},
         {401, "down again"},
+        {0, "strips taken away", true},
+        {0, "strips back", false},
     };
     for (const Move& move : moves) {
-        moveCursor(640, move.y);
+        if (move.y > 0) {
+            moveCursor(640, move.y);
+        } else {
+            m_window->SetRedEyeMode(move.redEye);
+        }
         // Only the bands that changed were painted; the whole window drawn
         // afresh must show nothing else.
         const QImage shown = onScreen(*m_window);
@@ -268,27 +277,32 @@ void TfrmImageScreensTest::copyMadeAheadShowsWhatTheWindowMakes() {
     const QList<QScreen*> screens = QGuiApplication::screens();
     QVERIFY2(screens.size() >= 2, "run with two monitors");
     const QString before = fixture("before.jpg", 900, 600);
+    // Twice the first monitor's device pixels and more: its copy is made
+    // from a halving made ahead.
+    const QString large = fixture("large.jpg", 5600, 3500);
     auto* view = m_window->findChild<TNOEraseBackgroundImage*>();
     struct Row {
         const char* what;
+        const QString& picture;
         int namedOn;
         int shownOn;
         bool madeAhead;
     } const rows[] = {
-        {"first monitor", 0, 0, true},
-        {"second monitor", 1, 1, true},
-        {"named on the first, shown on the second", 0, 1, false},
-        {"named on the second, shown on the first", 1, 0, false},
+        {"first monitor", m_detail, 0, 0, true},
+        {"second monitor", m_detail, 1, 1, true},
+        {"named on the first, shown on the second", m_detail, 0, 1, false},
+        {"named on the second, shown on the first", m_detail, 1, 0, false},
+        {"first monitor, from a halving", large, 0, 0, true},
     };
     for (const Row& row : rows) {
         QWidget mainWindow;
         showOn(screens[row.shownOn], mainWindow);
-        m_window->ShowImage(m_detail, QString());
+        m_window->ShowImage(row.picture, QString());
         const QImage direct = onScreen(*m_window);
 
         showOn(screens[row.namedOn], mainWindow);
         m_window->ShowImage(before, QString());
-        m_window->Prefetch(m_detail);
+        m_window->Prefetch(row.picture);
         // Long enough for the decode to have begun; the window waits for
         // the rest.
         QTest::qWait(300);
@@ -296,7 +310,7 @@ void TfrmImageScreensTest::copyMadeAheadShowsWhatTheWindowMakes() {
             showOn(screens[row.shownOn], mainWindow);
         }
         const int taken = view->displayCopiesTaken();
-        m_window->ShowImage(m_detail, QString());
+        m_window->ShowImage(row.picture, QString());
         const QImage shown = onScreen(*m_window);
         QVERIFY2(shown.size() == screens[row.shownOn]->size() * 2, row.what);
         QVERIFY2(shown == direct, row.what);
