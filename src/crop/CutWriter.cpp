@@ -51,6 +51,11 @@ std::size_t CutWriter::pending() const {
     return m_queue.size();
 }
 
+bool CutWriter::full() const {
+    const std::lock_guard lock(m_mutex);
+    return m_queue.size() >= m_maxPending;
+}
+
 bool CutWriter::pendingFor(const std::string& dest) const {
     const std::lock_guard lock(m_mutex);
     for (const auto& [ticket, job] : m_queue) {

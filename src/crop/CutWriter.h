@@ -90,6 +90,8 @@ public:
     bool waitIdle(int timeoutMs = -1);
 
     std::size_t pending() const;
+    // Whether as many jobs are pending as may be: the next submit waits.
+    bool full() const;
     // Whether a job for `dest` is queued or being written.
     bool pendingFor(const std::string& dest) const;
 

@@ -127,6 +127,10 @@ std::size_t TfrmImage::pendingWrites() const {
     return m_writer->pending();
 }
 
+bool TfrmImage::writerFull() const {
+    return m_writer->full();
+}
+
 bool TfrmImage::FinishWrites() {
     // Nothing else is for this picture while the writes end.
     const bool waiting = std::exchange(m_bWaiting, false);
