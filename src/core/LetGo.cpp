@@ -1,5 +1,7 @@
 #include "core/LetGo.h"
 
+#include <malloc.h>
+
 #include <condition_variable>
 #include <deque>
 #include <mutex>
@@ -86,6 +88,12 @@ void releaseElsewhere(std::function<void()> release) {
 
 void waitForReleases() {
     releaser().wait();
+}
+
+void mapLargeBlocks() {
+#ifdef M_MMAP_THRESHOLD
+    mallopt(M_MMAP_THRESHOLD, 1 << 20);
+#endif
 }
 
 }  // namespace pictavo

@@ -144,6 +144,9 @@ void TfrmImage::FormCreate() {
     m_Tracker->hide();
 
     m_beep = new CutBeep(this);
+    // Each picture's display copies and the writer's buffers are megabytes
+    // that come and go on several threads.
+    pictavo::mapLargeBlocks();
     m_prefetcher = std::make_unique<pictavo::Prefetcher>();
     // The view's copy of the next picture is made on the decoding thread
     // too, for the place the picture will be fitted to: on a large or
@@ -306,6 +309,10 @@ void TfrmImage::PresentPicture(pictavo::Picture picture, std::vector<pictavo::Pi
     const QSize screen = monitor ? monitor->geometry().size() : QSize();
     const pictavo::Fit fit = pictavo::fitView({screen.width(), screen.height()},
                                               {m_nImageWidth, m_nImageHeight}, clientExtent());
+    // The last picture's halvings go with it: the view would keep them to
+    // write the halvings of an adjusted picture of the same size into, which
+    // is another picture's worth of memory all the while this one is up.
+    m_imgMain->setPicture(nullptr);
     m_imgMain->setPicture(&m_bmpWork, std::move(halvings), std::move(display));
     m_dAspect = fit.aspect;
     m_nFitWidth = fit.view.width;
