@@ -290,7 +290,7 @@ void TfrmToolBar::MakeSpareAhead() {
     // more made ahead would raise the run's peak by a whole picture. The
     // next change then takes a fresh raster, as the first one of a picture
     // does while they wait.
-    if (m_host.writerFull()) {
+    if (m_host.cutsWaiting()) {
         return;
     }
     if (!m_spare.isWritableAs(m_bmpOriginal.width(), m_bmpOriginal.height())) {

@@ -20,7 +20,7 @@ public:
     // A picture is on screen and waits for the user: not while one ends and
     // the next loads.
     virtual bool waitsForUser() const = 0;
-    // Cuts waiting to be written hold as many pictures as may wait: nothing
-    // more of a picture's size should be kept ahead meanwhile.
-    virtual bool writerFull() const = 0;
+    // Cuts are waiting to be written, each holding a picture: nothing more
+    // of a picture's size should be kept ahead meanwhile.
+    virtual bool cutsWaiting() const = 0;
 };
