@@ -1,7 +1,5 @@
 #include "core/LetGo.h"
 
-#include <malloc.h>
-
 #include <condition_variable>
 #include <deque>
 #include <mutex>
@@ -88,12 +86,6 @@ void releaseElsewhere(std::function<void()> release) {
 
 void waitForReleases() {
     releaser().wait();
-}
-
-void mapLargeBlocks() {
-#ifdef M_MMAP_THRESHOLD
-    mallopt(M_MMAP_THRESHOLD, 1 << 20);
-#endif
 }
 
 }  // namespace pictavo

@@ -18,14 +18,6 @@ void releaseElsewhere(std::function<void()> release);
 // Waits until everything handed over so far has been released.
 void waitForReleases();
 
-// Makes every block of a megabyte or more that the process allocates from
-// now on a mapping of its own, which freeing returns to the system at once.
-// The C library otherwise raises that limit to the size of the largest block
-// freed so far and keeps later blocks of up to 32 MB in its heaps, where
-// memory freed by one thread stays resident while other threads allocate:
-// the copies and buffers of each picture would add up over a run.
-void mapLargeBlocks();
-
 // Destroys `value` (a picture, an image, a container of them, a future) on
 // the releasing thread. Whatever else shares its data keeps it.
 template <class T>

@@ -145,9 +145,6 @@ void TfrmImage::FormCreate() {
     m_Tracker->hide();
 
     m_beep = new CutBeep(this);
-    // Each picture's display copies and the writer's buffers are megabytes
-    // that come and go on several threads.
-    pictavo::mapLargeBlocks();
     m_prefetcher = std::make_unique<pictavo::Prefetcher>();
     // The view's copy of the next picture is made on the decoding thread
     // too, for the place the picture will be fitted to: on a large or
