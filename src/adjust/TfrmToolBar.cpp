@@ -286,6 +286,13 @@ void TfrmToolBar::PrepareSpare() {
 }
 
 void TfrmToolBar::MakeSpareAhead() {
+    // The cuts waiting to be written each hold a picture of this size; one
+    // more made ahead would raise the run's peak by a whole picture. The
+    // next change then takes a fresh raster, as the first one of a picture
+    // does while they wait.
+    if (m_host.cutsWaiting()) {
+        return;
+    }
     if (!m_spare.isWritableAs(m_bmpOriginal.width(), m_bmpOriginal.height())) {
         m_ahead.prepare(m_bmpOriginal.width(), m_bmpOriginal.height());
     }

@@ -199,6 +199,23 @@ void writeFileAtomic(const std::string& path, std::span<const std::span<const st
     temp.commit();
 }
 
+struct AtomicFileWriter::Temp : TempFile {
+    using TempFile::TempFile;
+};
+
+AtomicFileWriter::AtomicFileWriter(const std::string& path, const FileCalls& calls)
+    : m_temp(std::make_unique<Temp>(path, calls)) {}
+
+AtomicFileWriter::~AtomicFileWriter() = default;
+
+void AtomicFileWriter::write(const void* data, std::size_t size) {
+    m_temp->write(data, size);
+}
+
+void AtomicFileWriter::commit() {
+    m_temp->commit();
+}
+
 void copyFileAtomic(const std::string& source, const std::string& dest, const FileCalls& calls) {
     ReadFile in(source);
     if (in.fd() < 0) {

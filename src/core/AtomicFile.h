@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <stdexcept>
 #include <string>
@@ -26,6 +27,26 @@ void writeFileAtomic(const std::string& path, const void* data, std::size_t size
 // The same for data held in pieces, written one after the other.
 void writeFileAtomic(const std::string& path, std::span<const std::span<const std::uint8_t>> pieces,
                      const FileCalls& calls = FileCalls::system());
+
+// The same for data made while it is written: a temporary file beside `path`
+// takes what write() is given, commit() syncs it and puts it in place as
+// writeFileAtomic does; destroyed uncommitted, it removes the temporary file
+// and leaves `path` as it was. Throws FileError.
+class AtomicFileWriter {
+public:
+    explicit AtomicFileWriter(const std::string& path,
+                              const FileCalls& calls = FileCalls::system());
+    ~AtomicFileWriter();
+    AtomicFileWriter(const AtomicFileWriter&) = delete;
+    AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
+
+    void write(const void* data, std::size_t size);
+    void commit();
+
+private:
+    struct Temp;
+    std::unique_ptr<Temp> m_temp;
+};
 
 // Byte copy of `source` to `dest` by the same replace-by-rename; the copy
 // keeps the source's modification time. The source is only read.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <exception>
 #include <new>
 #include <optional>
 #include <span>
@@ -22,6 +23,8 @@ using Pieces = std::vector<std::vector<std::uint8_t>>;
 
 constexpr std::size_t kFirstPiece = std::size_t{64} << 10;
 constexpr std::size_t kLargestPiece = std::size_t{8} << 20;
+// The one piece a file written as it is encoded goes through.
+constexpr std::size_t kFilePiece = std::size_t{256} << 10;
 
 // The library's state for one encode; destroyed on every path. The output
 // grows in `pieces`, which outlive every setjmp frame.
@@ -31,6 +34,11 @@ struct Compressor {
     jpeg_destination_mgr destination{};
     Pieces pieces;
     std::size_t filled = 0;  // bytes in every piece but the last
+    // When set, the bytes go to this file as each piece fills, and the piece
+    // is used again: a cut's bytes are never all held in memory. A failed
+    // write is kept here and thrown once libjpeg is left.
+    AtomicFileWriter* file = nullptr;
+    std::exception_ptr fileError;
     bool created = false;
 
     Compressor() = default;
@@ -61,20 +69,58 @@ void addPiece(j_compress_ptr info) {
     info->dest->free_in_buffer = size;
 }
 
+// Writes the first `size` bytes of the piece to the file and starts it over.
+void writeOut(j_compress_ptr info, std::size_t size) {
+    Compressor* c = compressorOf(info);
+    bool written = false;
+    try {
+        c->file->write(c->pieces.back().data(), size);
+        written = true;
+    } catch (...) {
+        c->fileError = std::current_exception();
+    }
+    // Out of the handler before leaving libjpeg by its jump.
+    if (!written) {
+        failJpeg(reinterpret_cast<j_common_ptr>(info), "The file cannot be written");
+    }
+    info->dest->next_output_byte = c->pieces.back().data();
+    info->dest->free_in_buffer = c->pieces.back().size();
+}
+
 void startOutput(j_compress_ptr info) {
-    addPiece(info);
+    Compressor* c = compressorOf(info);
+    if (!c->file) {
+        addPiece(info);
+        return;
+    }
+    try {
+        c->pieces.emplace_back(kFilePiece);
+    } catch (const std::exception&) {
+        failJpeg(reinterpret_cast<j_common_ptr>(info), "Not enough memory to encode the picture");
+    }
+    info->dest->next_output_byte = c->pieces.back().data();
+    info->dest->free_in_buffer = kFilePiece;
 }
 
 // Called when the last piece is full.
 boolean growOutput(j_compress_ptr info) {
     Compressor* c = compressorOf(info);
+    if (c->file) {
+        writeOut(info, c->pieces.back().size());
+        return TRUE;
+    }
     c->filled += c->pieces.back().size();
     addPiece(info);
     return TRUE;
 }
 
 void endOutput(j_compress_ptr info) {
-    std::vector<std::uint8_t>& last = compressorOf(info)->pieces.back();
+    Compressor* c = compressorOf(info);
+    std::vector<std::uint8_t>& last = c->pieces.back();
+    if (c->file) {
+        writeOut(info, last.size() - info->dest->free_in_buffer);
+        return;
+    }
     last.resize(last.size() - info->dest->free_in_buffer);
 }
 
@@ -139,9 +185,7 @@ bool compress(Compressor* c, const Picture* picture, const Rect* area, int quali
     return true;
 }
 
-// The encoded file in the pieces it was written in.
-Pieces encodePieces(const Picture& picture, const Rect& area, int quality,
-                    const JpegMetadata* metadata) {
+void checkEncodable(const Rect& area, int quality) {
     if (quality < 1 || quality > 100) {
         throw JpegError("The JPEG quality must be from 1 to 100");
     }
@@ -151,7 +195,17 @@ Pieces encodePieces(const Picture& picture, const Rect& area, int quality,
         throw JpegError("Cannot encode a picture of " + std::to_string(width) + " x " +
                         std::to_string(height) + " pixels as JPEG");
     }
+}
+
+// The encoded file in the pieces it was written in; with `file`, written
+// there instead (the pieces are then of no use).
+Pieces encodePieces(const Picture& picture, const Rect& area, int quality,
+                    const JpegMetadata* metadata, AtomicFileWriter* file = nullptr) {
+    checkEncodable(area, quality);
+    const long long width = static_cast<long long>(area.right) - area.left;
+    const long long height = static_cast<long long>(area.bottom) - area.top;
     Compressor c;
+    c.file = file;
     installJpegErrorManager(reinterpret_cast<j_common_ptr>(&c.info), &c.errors);
     std::vector<std::uint8_t> spareRow(static_cast<std::size_t>(width) * 3);
     std::optional<JpegMetadata> carried;
@@ -159,6 +213,9 @@ Pieces encodePieces(const Picture& picture, const Rect& area, int quality,
         carried = metadataForPicture(*metadata, static_cast<int>(width), static_cast<int>(height));
     }
     if (!compress(&c, &picture, &area, quality, spareRow.data(), carried ? &*carried : nullptr)) {
+        if (c.fileError) {
+            std::rethrow_exception(c.fileError);
+        }
         throw JpegError(c.errors.message[0] ? c.errors.message : "The picture cannot be encoded");
     }
     return std::move(c.pieces);
@@ -187,10 +244,13 @@ std::vector<std::uint8_t> encodeJpeg(const Picture& picture, const Rect& area, i
 
 void writeJpegFile(const Picture& picture, const Rect& area, int quality, const std::string& path,
                    const JpegMetadata* metadata) {
-    // Written piece by piece: the file's bytes are never all copied into one.
-    const Pieces pieces = encodePieces(picture, area, quality, metadata);
-    std::vector<std::span<const std::uint8_t>> parts(pieces.begin(), pieces.end());
-    writeFileAtomic(path, parts);
+    // Written as it is encoded: the file's bytes are never all held at once
+    // (a cut of a large photograph at the highest quality is tens of
+    // megabytes).
+    checkEncodable(area, quality);
+    AtomicFileWriter file(path);
+    encodePieces(picture, area, quality, metadata, &file);
+    file.commit();
 }
 
 }  // namespace pictavo

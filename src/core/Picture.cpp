@@ -36,6 +36,11 @@ Picture::Raster::Raster(std::size_t byteCount) : bytes(byteCount) {
         throw std::bad_alloc();
     }
     madvise(data, mapped, MADV_HUGEPAGE);
+    // The last huge page is only partly used (up to 2 MiB of a raster of
+    // 72 MB): in small pages, only the bytes the raster has are resident.
+    if (const std::size_t whole = bytes / kHugePage * kHugePage; whole != mapped) {
+        madvise(static_cast<std::uint8_t*>(data) + whole, mapped - whole, MADV_NOHUGEPAGE);
+    }
     bits = static_cast<std::uint8_t*>(data);
     mappedBytes = mapped;
 }

@@ -31,6 +31,7 @@ std::uint64_t CutWriter::submit(CutJob job) {
     m_changed.wait(lock, [this] { return m_queue.size() < m_maxPending; });
     const std::uint64_t ticket = m_nextTicket++;
     m_queue.emplace_back(ticket, std::move(job));
+    m_pendingCount->store(m_queue.size());
     lock.unlock();
     m_changed.notify_all();
     return ticket;
@@ -106,6 +107,7 @@ void CutWriter::run() {
             outcome.failedJob = std::move(m_queue.front().second);
         }
         m_queue.pop_front();
+        m_pendingCount->store(m_queue.size());
         m_finished.push_back(std::move(outcome));
         const std::function<void()> onFinished = m_onFinished;
         lock.unlock();

@@ -5,6 +5,7 @@
 // one at a time in the order they were handed over; each one is reported back
 // once its file is durable on disk (or has failed), in that same order.
 
+#include <atomic>
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
@@ -90,6 +91,9 @@ public:
     bool waitIdle(int timeoutMs = -1);
 
     std::size_t pending() const;
+    // The number of pending jobs, readable from any thread for as long as
+    // the holder keeps it, also after the writer has ended.
+    std::shared_ptr<const std::atomic<std::size_t>> pendingCount() const { return m_pendingCount; }
     // Whether a job for `dest` is queued or being written.
     bool pendingFor(const std::string& dest) const;
 
@@ -111,6 +115,9 @@ private:
     std::deque<std::pair<std::uint64_t, CutJob>> m_queue;  // the front one is being written
     std::vector<CutOutcome> m_finished;
     std::uint64_t m_nextTicket = 1;
+    // m_queue's size, stored with each change of it.
+    std::shared_ptr<std::atomic<std::size_t>> m_pendingCount =
+        std::make_shared<std::atomic<std::size_t>>(0);
     bool m_stopping = false;
     std::thread m_thread;
 };

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cstring>
 #include <utility>
 
 #include "core/JpegDecoder.h"
@@ -17,7 +18,55 @@ namespace {
 // any common screen draws from one of them.
 constexpr int kSmallestHalving = 512;
 
+// Output rows of the halving made per band: enough rows that each band's
+// work is worth its threads, few enough that the band's rows are small.
+constexpr int kBandRows = 32;
+
 }  // namespace
+
+Picture halvedToCover(const Picture& source, int width, int height) {
+    // The level PicturePyramid::levelFor picks.
+    int times = 0;
+    int levelWidth = source.width();
+    int levelHeight = source.height();
+    while (!(levelWidth <= 1 && levelHeight <= 1) && levelWidth / 2 >= width &&
+           levelHeight / 2 >= height) {
+        levelWidth = std::max(1, levelWidth / 2);
+        levelHeight = std::max(1, levelHeight / 2);
+        ++times;
+    }
+    if (times == 0) {
+        return source;
+    }
+    Picture level(levelWidth, levelHeight);
+    // Each band's source rows are copied out and halved `times` times. Its
+    // height is a multiple of 2^times, and every halving pairs rows 2y and
+    // 2y + 1, so each row comes out as in a halving of the whole picture.
+    // A source row or column less than a power of two goes (an odd last one
+    // each time), and a side of 1 stays 1 as halveInto keeps it.
+    Picture band;
+    std::vector<Picture> steps(static_cast<std::size_t>(times));
+    for (int first = 0; first < levelHeight; first += kBandRows) {
+        const int rows = std::min(kBandRows, levelHeight - first);
+        const int sourceFirst = source.height() > 1 ? first << times : 0;
+        const int sourceRows = source.height() > 1 ? std::min(rows << times, source.height()) : 1;
+        band.reuseAs(source.width(), sourceRows);
+        const std::size_t rowBytes = static_cast<std::size_t>(source.width()) * 3;
+        for (int y = 0; y < sourceRows; ++y) {
+            std::memcpy(band.scanLine(y), source.scanLine(sourceFirst + y), rowBytes);
+        }
+        const Picture* from = &band;
+        for (Picture& step : steps) {
+            halveInto(*from, step);
+            from = &step;
+        }
+        const std::size_t levelBytes = static_cast<std::size_t>(levelWidth) * 3;
+        for (int y = 0; y < rows; ++y) {
+            std::memcpy(level.scanLine(first + y), from->scanLine(y), levelBytes);
+        }
+    }
+    return level;
+}
 
 Prefetcher::Prefetcher(std::size_t budgetBytes) : m_budget(budgetBytes) {
     m_thread = std::thread([this] { run(); });
@@ -44,6 +93,11 @@ std::optional<Prefetcher::Stamp> Prefetcher::stampOf(const std::string& path) {
 void Prefetcher::setFinish(Finish finish) {
     std::lock_guard lock(m_mutex);
     m_finish = std::move(finish);
+}
+
+void Prefetcher::setMakeHalvings(std::function<bool()> may) {
+    std::lock_guard lock(m_mutex);
+    m_makeHalvings = std::move(may);
 }
 
 void Prefetcher::prefetch(const std::string& path, const DecodeOptions& options,
@@ -116,6 +170,7 @@ void Prefetcher::run() {
         const std::string path = m_wanted;
         const DecodeOptions options = m_wantedOptions;
         const Finish finish = m_finish;
+        const std::function<bool()> makeHalvings = m_makeHalvings;
         m_working = path;
         lock.unlock();
 
@@ -128,7 +183,8 @@ void Prefetcher::run() {
                 picture =
                     Prefetched{std::move(decoded.picture), {}, std::move(decoded.metadata), {}};
                 const Picture* level = &picture->picture;
-                while (std::min(level->width(), level->height()) / 2 >= kSmallestHalving) {
+                const bool halve = !makeHalvings || makeHalvings();
+                while (halve && std::min(level->width(), level->height()) / 2 >= kSmallestHalving) {
                     picture->halvings.push_back(halved(*level));
                     level = &picture->halvings.back();
                 }

@@ -36,6 +36,12 @@ struct Prefetched {
     std::any finished;
 };
 
+// The smallest of `source`'s successive halvings (see PicturePyramid) that is
+// still at least width x height, or the source itself. Made a band of rows
+// at a time, so no larger halving is ever held whole; byte for byte the
+// pyramid's level.
+Picture halvedToCover(const Picture& source, int width, int height);
+
 // Where a picture decoded ahead is going to be shown: the monitor's size and
 // the window's, both in logical pixels, and the monitor's device pixels per
 // logical pixel. All zero when unknown.
@@ -62,6 +68,12 @@ public:
     // before the first prefetch. A step that throws leaves nothing finished.
     using Finish = std::function<std::any(const Prefetched&, const ShowPlace&)>;
     void setFinish(Finish finish);
+
+    // Asked on the worker after each decode: whether the picture comes with
+    // its halvings (always, while none is set). Without them the finishing
+    // step makes what it needs and keeps none: they are a third of a picture
+    // more, held all the while the picture before is up.
+    void setMakeHalvings(std::function<bool()> may);
 
     // Starts decoding `path` in the background with `options`. A picture
     // held for another path or other options is dropped; a decode in
@@ -101,6 +113,7 @@ private:
     DecodeOptions m_wantedOptions;
     ShowPlace m_wantedPlace;
     Finish m_finish;
+    std::function<bool()> m_makeHalvings;
     // The path of the decode in progress (empty when idle).
     std::string m_working;
     // The result for m_wanted once decoded: the picture and the file's stamp

@@ -8,6 +8,7 @@
 #include <QTimer>
 
 #include <any>
+#include <cmath>
 #include <exception>
 #include <stdexcept>
 #include <utility>
@@ -156,7 +157,17 @@ void TfrmImage::FormCreate() {
             const pictavo::Fit fit = pictavo::fitView(
                 place.screen, {ahead.picture.width(), ahead.picture.height()}, place.client);
             pictavo::PicturePyramid pyramid;
-            pyramid.reset(&ahead.picture, ahead.halvings);
+            // Without halvings made ahead, only the one the copy is scaled
+            // from is made, and it goes with the step.
+            pictavo::Picture level;
+            if (ahead.halvings.empty()) {
+                level = pictavo::halvedToCover(
+                    ahead.picture, static_cast<int>(std::ceil(fit.view.width * place.ratio)),
+                    static_cast<int>(std::ceil(fit.view.height * place.ratio)));
+                pyramid.reset(&level);
+            } else {
+                pyramid.reset(&ahead.picture, ahead.halvings);
+            }
             QImage copy = TNOEraseBackgroundImage::displayCopy(
                 pyramid, QSize(fit.view.width, fit.view.height), place.ratio,
                 QSize(place.client.width, place.client.height));
@@ -306,6 +317,12 @@ void TfrmImage::PresentPicture(pictavo::Picture picture, std::vector<pictavo::Pi
     const QSize screen = monitor ? monitor->geometry().size() : QSize();
     const pictavo::Fit fit = pictavo::fitView({screen.width(), screen.height()},
                                               {m_nImageWidth, m_nImageHeight}, clientExtent());
+    // With halvings made ahead the last picture's go with it: the view would
+    // keep them, to write halvings it makes into, beside the new ones that
+    // serve for that already.
+    if (!halvings.empty()) {
+        m_imgMain->setPicture(nullptr);
+    }
     m_imgMain->setPicture(&m_bmpWork, std::move(halvings), std::move(display));
     m_dAspect = fit.aspect;
     m_nFitWidth = fit.view.width;

@@ -113,6 +113,7 @@ public:
     QPoint GetImagePos() const override;
     bool modified() const override { return Modified; }
     bool waitsForUser() const override { return m_bWaiting; }
+    bool cutsWaiting() const override;
 
     // Polled by the batch run: 1 at creation, 0 while an image waits for the
     // user, 2 once it is finished or left.

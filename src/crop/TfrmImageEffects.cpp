@@ -6,8 +6,13 @@
 #include <QScreen>
 #include <QTimer>
 
+#include <cmath>
+#include <utility>
+
 #include "crop/AdjustmentToolbar.h"
 #include "crop/KeyboardState.h"
+#include "crop/PicturePyramid.h"
+#include "crop/Prefetcher.h"
 #include "crop/TNOEraseBackgroundImage.h"
 #include "crop/TfrmImage.h"
 #include "ui/ScreenOf.h"
@@ -28,7 +33,22 @@ void TfrmImage::EffectsChanged(AdjustmentToolbar* sender) {
     const bool unchanged = result.sharesRasterWith(m_bmpWork);
     m_bmpWork = result;
     if (!unchanged) {
-        m_imgMain->setPicture(&m_bmpWork);
+        // While cuts wait to be written, each holding a picture, the view
+        // keeps no halvings of the adjusted one: its copy is made here from
+        // the one halving it needs, made a band at a time, as the view would
+        // make it. It makes halvings if it is zoomed.
+        QImage display;
+        if (cutsWaiting()) {
+            const qreal ratio = m_imgMain->devicePixelRatio();
+            const pictavo::Picture level = pictavo::halvedToCover(
+                m_bmpWork, static_cast<int>(std::ceil(m_imgMain->width() * ratio)),
+                static_cast<int>(std::ceil(m_imgMain->height() * ratio)));
+            pictavo::PicturePyramid pyramid;
+            pyramid.reset(&level);
+            display =
+                TNOEraseBackgroundImage::displayCopy(pyramid, m_imgMain->size(), ratio, size());
+        }
+        m_imgMain->setPicture(&m_bmpWork, {}, std::move(display));
     }
     // Changed pixels are re-encoded, so the frame leaves the block grid; back
     // to the file's own pixels, it returns to it.

@@ -13,6 +13,7 @@
 #include "crop/CutBeep.h"
 #include "crop/CutSaving.h"
 #include "crop/FrameGeometry.h"
+#include "crop/Prefetcher.h"
 #include "crop/TfrmImage.h"
 #include "ui/ErrorBox.h"
 #include "ui/QuestionBox.h"
@@ -116,6 +117,10 @@ void TfrmImage::setCutWork(pictavo::CutWriter::Work work) {
     m_writer.reset();
     m_writer = std::make_unique<pictavo::CutWriter>(pictavo::CutWriter::kDefaultMaxPending,
                                                     std::move(work));
+    // While cuts wait, each holding a picture, the next picture is decoded
+    // without halvings: the view makes them if it is zoomed.
+    m_prefetcher->setMakeHalvings(
+        [waiting = m_writer->pendingCount()] { return waiting->load() == 0; });
     // Told on the writer thread; the news is taken on this one.
     m_writer->setOnFinished([this] {
         QMetaObject::invokeMethod(
@@ -125,6 +130,10 @@ void TfrmImage::setCutWork(pictavo::CutWriter::Work work) {
 
 std::size_t TfrmImage::pendingWrites() const {
     return m_writer->pending();
+}
+
+bool TfrmImage::cutsWaiting() const {
+    return m_writer->pending() > 0;
 }
 
 bool TfrmImage::FinishWrites() {

@@ -20,4 +20,7 @@ public:
     // A picture is on screen and waits for the user: not while one ends and
     // the next loads.
     virtual bool waitsForUser() const = 0;
+    // Cuts are waiting to be written, each holding a picture: nothing more
+    // of a picture's size should be kept ahead meanwhile.
+    virtual bool cutsWaiting() const = 0;
 };

@@ -43,6 +43,8 @@ struct RecordingHost : ToolbarHost {
     QSize GetImageSize() const override { return imageSize; }
     QPoint GetImagePos() const override { return imagePos; }
     bool waitsForUser() const override { return waiting; }
+    bool cutsWaiting() const override { return writing; }
+    bool writing = false;
 };
 
 struct Bgr {

@@ -11,7 +11,10 @@
 #include <QTest>
 #include <QWindow>
 
+#include <atomic>
+#include <chrono>
 #include <memory>
+#include <thread>
 
 #include "adjust/EffectSlider.h"
 #include "adjust/ProEffectImage.h"
@@ -71,6 +74,7 @@ private slots:
 
     void backToNeutralIsStillModifiedAndReEncoded();
     void nextPictureStartsUnmodified();
+    void adjustedWhileACutWaitsShowsWhatTheViewMakes();
     void translatedCaptionsKeepTheirAccessKeys();
     void inputQueuedWhileTheNextPictureLoadsIsDropped();
     void clicksOnTheStripNeverReachThePicture();
@@ -157,6 +161,38 @@ void ToolbarCropWindowTest::nextPictureStartsUnmodified() {
     QCOMPARE(m_toolBar->findChild<EffectSlider*>(QStringLiteral("m_slBrightness"))->value(), 0);
     shiftClick();
     QVERIFY(readBytes(m_dest) == readBytes(m_source));
+}
+
+// While a cut waits to be written the crop window makes the view's copy of an
+// adjusted picture itself, from the one halving it needs: the view shows what
+// it would have made.
+void ToolbarCropWindowTest::adjustedWhileACutWaitsShowsWhatTheViewMakes() {
+    pictavo::test::JpegFixtureOptions options;
+    options.width = 3000;
+    options.height = 2000;
+    const QString big =
+        QString::fromStdString(pictavo::test::writeJpegFixture(m_dir->path(), "big.jpg", options));
+    m_window->ShowImage(big, QString::fromStdString(m_dest));
+    stepSlider("m_slSaturation", 255, Qt::Key_Home);
+    TNOEraseBackgroundImage* view = viewOf(*m_window);
+    const QImage own = view->grab().toImage();
+
+    std::atomic<bool> release{false};
+    m_window->setCutWork([&](const pictavo::CutJob& job) {
+        while (!release)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        pictavo::CutWriter::write(job);
+    });
+    QTest::mouseClick(view, Qt::LeftButton, Qt::NoModifier, QPoint(300, 300));
+    QCOMPARE(m_window->pendingWrites(), std::size_t{1});
+    m_window->ShowImage(big, QString::fromStdString(m_dest));
+    const int taken = view->displayCopiesTaken();
+    stepSlider("m_slSaturation", 255, Qt::Key_Home);
+    const QImage shown = view->grab().toImage();
+    QCOMPARE(view->displayCopiesTaken(), taken + 1);
+    QCOMPARE(shown, own);
+    release = true;
+    QVERIFY(!m_window->FinishWrites());
 }
 
 void ToolbarCropWindowTest::translatedCaptionsKeepTheirAccessKeys() {

@@ -19,6 +19,7 @@
 #include <iterator>
 #include <span>
 
+#include "core/JpegEncoder.h"
 #include "support/ExternalTools.h"
 #include "support/JpegFixtures.h"
 #include "support/TempDir.h"
@@ -156,6 +157,20 @@ TEST(AtomicFile, FailedWriteKeepsTheOldFile) {
     const std::string error =
         underFileSizeLimit(4096, [&] { writeFileAtomic(target, big.data(), big.size()); });
     EXPECT_EQ(error, "Cannot write " + target + ": File too large");
+    EXPECT_EQ(readBytes(target), kOld);
+    EXPECT_EQ(folderEntries(dir.path()), std::vector<std::string>({"a.jpg"}));
+
+    // Encoded straight into the file: the write fails inside the encoder.
+    Picture noise(200, 200);
+    for (int y = 0; y < 200; ++y) {
+        for (int x = 0; x < 600; ++x) {
+            noise.scanLine(y)[x] = static_cast<std::uint8_t>((x * 7919 + y * 104729) % 251);
+        }
+    }
+    const std::string encodeError = underFileSizeLimit(4096, [&] {
+        writeJpegFile(noise, Rect{0, 0, 200, 200}, 100, target);
+    });
+    EXPECT_EQ(encodeError, "Cannot write " + target + ": File too large");
     EXPECT_EQ(readBytes(target), kOld);
     EXPECT_EQ(folderEntries(dir.path()), std::vector<std::string>({"a.jpg"}));
 

@@ -152,6 +152,20 @@ TEST(JpegEncoder, AHugeMostlyBlackCutTakesMemoryForItsBytesOnly) {
     EXPECT_EQ((written[sof + 7] << 8) | written[sof + 8], 6000);  // width
 }
 
+// A file is written as it is encoded: the process never holds its bytes.
+TEST(JpegEncoder, AWrittenFileIsNeverHeldInMemory) {
+    TempDir dir;
+    const Picture picture = busyPicture(2400, 1600);
+    const Rect all{0, 0, 2400, 1600};
+    const std::vector<std::uint8_t> expected = encodeJpeg(picture, all, 100);
+    ASSERT_GT(expected.size(), std::size_t{3} << 20);
+    const long long onDisk =
+        extraPeakBytes([&] { writeJpegFile(picture, all, 100, dir.file("cut.jpg")); });
+    ASSERT_GE(onDisk, 0);
+    EXPECT_LT(onDisk, static_cast<long long>(expected.size() / 2));
+    EXPECT_EQ(readBytes(dir.file("cut.jpg")), expected);
+}
+
 TEST(JpegEncoder, RefusesWhatCannotBeEncoded) {
     const Picture picture = busyPicture(8, 8);
     EXPECT_THROW(encodeJpeg(picture, Rect{0, 0, 8, 8}, 0), JpegError);

@@ -1,8 +1,13 @@
 #include "core/Picture.h"
 
+#include <sys/mman.h>
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdint>
+#include <cstring>
 #include <limits>
 #include <stdexcept>
 #include <thread>
@@ -10,6 +15,28 @@
 #include <vector>
 
 using pictavo::Picture;
+
+// A raster written whole is resident for its own bytes only: the rest of the
+// last 2 MiB it was given room for stays untouched, also where the system
+// backs rasters with huge pages.
+TEST(Picture, OnlyTheRastersBytesBecomeResident) {
+    Picture picture(1000, 1750);  // 5.25 MB, past where rasters are mapped
+    for (int y = 0; y < picture.height(); ++y) {
+        std::memset(picture.scanLine(y), 1, static_cast<std::size_t>(picture.bytesPerLine()));
+    }
+    const long page = sysconf(_SC_PAGESIZE);
+    const auto start = reinterpret_cast<std::uintptr_t>(picture.scanLine(0));
+    const std::uintptr_t end = start + picture.byteCount();
+    const std::uintptr_t used = (end + page - 1) / page * page;
+    const std::uintptr_t room =
+        start + (picture.byteCount() + (2 << 20) - 1) / (2 << 20) * (2 << 20);
+    ASSERT_GT(room, used);
+    std::vector<unsigned char> resident((room - used) / page);
+    ASSERT_EQ(mincore(reinterpret_cast<void*>(used), room - used, resident.data()), 0);
+    for (std::size_t i = 0; i < resident.size(); ++i) {
+        EXPECT_EQ(resident[i] & 1, 0) << "page " << i << " past the raster is resident";
+    }
+}
 
 TEST(Picture, CopiesAreIndependent) {
     Picture a(5, 3);

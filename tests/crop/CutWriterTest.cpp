@@ -74,15 +74,18 @@ TEST(CutWriter, AtMostTwoWaitAndAThirdClickWaitsForTheOldestNeverDroppingOne) {
     Gate gate;
     std::vector<std::string> written;
     std::atomic<int> reported{0};
+    std::shared_ptr<const std::atomic<std::size_t>> count;
     {
         CutWriter writer(2, [&](const CutJob& job) {
             gate.pass();
             written.push_back(job.dest);
         });
         writer.setOnFinished([&] { ++reported; });
+        count = writer.pendingCount();
         writer.submit(jobFor("1"));
         writer.submit(jobFor("2"));
         EXPECT_EQ(writer.pending(), 2u);
+        EXPECT_EQ(count->load(), 2u);
         EXPECT_TRUE(writer.pendingFor("2"));
         EXPECT_FALSE(writer.pendingFor("3"));
 
@@ -101,6 +104,7 @@ TEST(CutWriter, AtMostTwoWaitAndAThirdClickWaitsForTheOldestNeverDroppingOne) {
 
         gate.admit(2);
         EXPECT_TRUE(writer.waitIdle(5000));
+        EXPECT_EQ(count->load(), 0u);
         const std::vector<CutOutcome> outcomes = writer.takeFinished();
         ASSERT_EQ(outcomes.size(), 3u);
         for (std::size_t i = 0; i < outcomes.size(); ++i) {
@@ -115,6 +119,8 @@ TEST(CutWriter, AtMostTwoWaitAndAThirdClickWaitsForTheOldestNeverDroppingOne) {
     }
     EXPECT_EQ(written, (std::vector<std::string>{"1", "2", "3", "4"}));
     EXPECT_EQ(reported.load(), 4);
+    // Still readable, and true, once the writer is gone.
+    EXPECT_EQ(count->load(), 0u);
 }
 
 TEST(CutWriter, AFailureNamesTheFileKeepsTheJobAndLaterCutsAreStillWritten) {

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <utime.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstring>
 #include <stdexcept>
@@ -73,6 +74,61 @@ TEST(Prefetcher, TakeWaitsForADecodeInProgress) {
     // Halved while the short side stays at 512 or more: 1500 x 1000 only.
     ASSERT_EQ(picture->halvings.size(), 1u);
     EXPECT_TRUE(samePixels(picture->halvings[0], halved(picture->picture)));
+}
+
+TEST(Prefetcher, NoHalvingsWhileTheyAreNotWanted) {
+    TempDir dir;
+    JpegFixtureOptions o;
+    o.width = 3000;
+    o.height = 2000;
+    const std::string path = writeJpegFixture(dir.path(), "large.jpg", o);
+    Prefetcher prefetcher;
+    std::atomic<bool> wanted{false};
+    prefetcher.setMakeHalvings([&] { return wanted.load(); });
+    // Taken once the worker has started on it.
+    prefetcher.prefetch(path);
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    auto picture = prefetcher.take(path);
+    ASSERT_TRUE(picture.has_value());
+    EXPECT_TRUE(picture->halvings.empty());
+    // Asked again for the next picture.
+    wanted = true;
+    prefetcher.prefetch(path);
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    picture = prefetcher.take(path);
+    ASSERT_TRUE(picture.has_value());
+    EXPECT_EQ(picture->halvings.size(), 1u);
+}
+
+// Made a band at a time, the level is the pyramid's own, whatever the number
+// of halvings, odd sides and bands cut short at the bottom.
+TEST(Prefetcher, HalvedToCoverIsThePyramidsLevel) {
+    struct Row {
+        int width, height, coverWidth, coverHeight, levelWidth;
+    };
+    const Row rows[] = {
+        {1030, 523, 100, 60, 128},   // three halvings, bands of the last one short
+        {1031, 777, 515, 300, 515},  // one, odd sides
+        {2049, 1031, 600, 200, 1024}, {640, 480, 640, 480, 640},  // none: the picture itself
+        {640, 480, 900, 900, 640},                                // larger than the picture
+    };
+    for (const Row& row : rows) {
+        Picture picture(row.width, row.height);
+        unsigned seed = 7;
+        for (int y = 0; y < row.height; ++y) {
+            std::uint8_t* p = picture.scanLine(y);
+            for (int i = 0; i < row.width * 3; ++i) {
+                seed = seed * 1103515245u + 12345u;
+                p[i] = static_cast<std::uint8_t>(seed >> 16);
+            }
+        }
+        PicturePyramid pyramid;
+        pyramid.reset(&picture);
+        const Picture& expected = pyramid.levelFor(row.coverWidth, row.coverHeight);
+        const Picture level = halvedToCover(picture, row.coverWidth, row.coverHeight);
+        EXPECT_EQ(level.width(), row.levelWidth) << row.width << " x " << row.height;
+        EXPECT_TRUE(samePixels(level, expected)) << row.width << " x " << row.height;
+    }
 }
 
 TEST(Prefetcher, OnlyThePathAskedForIsHandedOver) {
