@@ -11,8 +11,19 @@ namespace pictavo::test {
 
 // Runs a program (looked up in PATH) with its output going to `outputPath`
 // (or inherited when empty); returns its exit status, or -1 when it did not
-// exit normally.
+// exit normally. Throws std::runtime_error when it cannot be started.
 int runProgram(const std::vector<std::string>& args, const std::string& outputPath = {});
+
+// One run of a program, as runProgram, with the time it took: from the start
+// to its end, and the processor time it used (user and system, which hardly
+// depends on what else the machine does).
+struct ProgramRun {
+    int status = -1;
+    double seconds = 0;
+    double cpuSeconds = 0;
+};
+ProgramRun runProgramTimed(const std::vector<std::string>& args,
+                           const std::string& outputPath = {});
 
 // Reads a binary PGM (P5, grey to 24-bit) or PPM (P6) file with maxval 255.
 Picture readPnm(const std::string& path);
