@@ -14,6 +14,7 @@
 #include "core/AtomicFile.h"
 #include "core/LosslessCut.h"
 #include "crop/CutSaving.h"
+#include "support/ExternalTools.h"
 
 namespace {
 
@@ -34,11 +35,6 @@ const Bytes& photoBytes() {
 
 // A 3:2 cut of two thirds of the photo, its corner on the 16-pixel grid.
 constexpr pictavo::Rect kCut{992, 656, 4992, 3323};
-
-std::string cutSpec() {
-    return std::to_string(kCut.width()) + "x" + std::to_string(kCut.height()) + "+" +
-           std::to_string(kCut.left) + "+" + std::to_string(kCut.top);
-}
 
 void BM_LosslessCut_OursToDisk(benchmark::State& state) {
     const std::string dest = files().scratch + ".lossless.jpg";
@@ -84,8 +80,9 @@ void BM_LosslessCut_OursInMemory(benchmark::State& state) {
 }
 
 void BM_LosslessCut_Jpegtran(benchmark::State& state) {
-    pictavo::bench::timeProgramRuns(state, {"jpegtran", "-copy", "none", "-crop", cutSpec(),
-                                            "-outfile", files().scratch, files().photo24});
+    pictavo::bench::timeProgramRuns(
+        state, {"jpegtran", "-copy", "none", "-crop", pictavo::test::cropGeometry(kCut), "-outfile",
+                files().scratch, files().photo24});
 }
 
 constexpr int kRepetitions = 7;

@@ -114,6 +114,26 @@ std::vector<std::uint8_t> cjpegReference(const Picture& picture, const Rect& are
     return readBytes(jpg);
 }
 
+std::string cropGeometry(const Rect& area) {
+    return std::to_string(area.width()) + "x" + std::to_string(area.height()) + "+" +
+           std::to_string(area.left) + "+" + std::to_string(area.top);
+}
+
+std::vector<std::uint8_t> jpegtranReference(const std::vector<std::uint8_t>& photo,
+                                            const Rect& area, const std::string& scratch,
+                                            const std::vector<std::string>& switches) {
+    const std::string source = scratch + "/jpegtran-source.jpg";
+    const std::string out = scratch + "/jpegtran.jpg";
+    writeBytes(source, photo);
+    std::vector<std::string> args = {"jpegtran", "-copy", "none"};
+    args.insert(args.end(), switches.begin(), switches.end());
+    args.insert(args.end(), {"-crop", cropGeometry(area), source});
+    if (runProgram(args, out) != 0) {
+        return {};
+    }
+    return readBytes(out);
+}
+
 bool samePixels(const Picture& a, const Picture& b) {
     if (a.width() != b.width() || a.height() != b.height()) {
         return false;

@@ -39,6 +39,16 @@ void writePpm(const std::string& path, const Picture& picture, const Rect& area)
 std::vector<std::uint8_t> cjpegReference(const Picture& picture, const Rect& area, int quality,
                                          const std::string& scratch);
 
+// "WxH+X+Y", the geometry jpegtran's -crop takes for `area`.
+std::string cropGeometry(const Rect& area);
+
+// What the library's own tool writes for a lossless cut of the JPEG file
+// `photo`: `jpegtran -copy none <switches> -crop WxH+X+Y`. Empty when jpegtran
+// refuses. `scratch` is a folder for the intermediate files.
+std::vector<std::uint8_t> jpegtranReference(const std::vector<std::uint8_t>& photo,
+                                            const Rect& area, const std::string& scratch,
+                                            const std::vector<std::string>& switches = {});
+
 // True when both pictures have the same size and the same pixels.
 bool samePixels(const Picture& a, const Picture& b);
 
