@@ -1,6 +1,7 @@
 #include "BenchPhotos.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QImage>
 #include <QStringList>
@@ -8,11 +9,11 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <stdexcept>
 
 #include "core/JpegDecoder.h"
 #include "core/JpegEncoder.h"
+#include "support/ExternalTools.h"
 
 namespace pictavo::bench {
 
@@ -20,6 +21,8 @@ namespace {
 
 constexpr int kWidth = 6000;
 constexpr int kHeight = 4000;
+constexpr int kPhoneWidth = 4032;
+constexpr int kPhoneHeight = 3024;
 
 QString photoFolder() {
     if (const char* env = std::getenv("PICTAVO_PHOTOS"))
@@ -27,38 +30,40 @@ QString photoFolder() {
     return QStringLiteral(PICTAVO_SOURCE_DIR "/build/photos");
 }
 
-// The photograph scaled to cover 6000 x 4000 and cut to it around its centre.
-void make24mp(const QString& from, const QString& to) {
-    const Picture source = decodeJpegFile(from.toStdString());
+// The picture scaled to cover width x height and cut to it around its centre.
+QImage covering(const Picture& source, int width, int height) {
     const QImage wrapped(source.scanLine(0), source.width(), source.height(),
                          static_cast<qsizetype>(source.bytesPerLine()), QImage::Format_BGR888);
     const QImage covered =
-        wrapped.scaled(kWidth, kHeight, Qt::KeepAspectRatioByExpanding, Qt::SmoothTransformation);
-    const QImage cut =
-        covered
-            .copy((covered.width() - kWidth) / 2, (covered.height() - kHeight) / 2, kWidth, kHeight)
-            .convertToFormat(QImage::Format_BGR888);
+        wrapped.scaled(width, height, Qt::KeepAspectRatioByExpanding, Qt::SmoothTransformation);
+    return covered
+        .copy((covered.width() - width) / 2, (covered.height() - height) / 2, width, height)
+        .convertToFormat(QImage::Format_BGR888);
+}
+
+void make24mp(const QString& from, const QString& to) {
+    const QImage cut = covering(decodeJpegFile(from.toStdString()), kWidth, kHeight);
     Picture picture(kWidth, kHeight);
     for (int y = 0; y < kHeight; ++y)
         std::memcpy(picture.scanLine(y), cut.constScanLine(y), std::size_t{kWidth} * 3);
     writeJpegFile(picture, {0, 0, kWidth, kHeight}, 92, to.toStdString());
 }
 
-void writePpm(const std::string& path, const Picture& picture, const Rect& area) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << "P6\n" << area.width() << " " << area.height() << "\n255\n";
-    std::string row(static_cast<std::size_t>(area.width()) * 3, '\0');
-    for (int y = area.top; y < area.bottom; ++y) {
-        const std::uint8_t* in = picture.scanLine(y) + area.left * 3;
-        for (int x = 0; x < area.width(); ++x) {
-            row[3 * x] = static_cast<char>(in[3 * x + 2]);
-            row[3 * x + 1] = static_cast<char>(in[3 * x + 1]);
-            row[3 * x + 2] = static_cast<char>(in[3 * x]);
-        }
-        out.write(row.data(), static_cast<std::streamsize>(row.size()));
+// As a phone writes it: 4032 x 3024, HEVC at quality 90 (by heif-enc, from
+// a PNG). Written under another name first, so a run cut short leaves no
+// half file in the cache.
+void makePhoneHeic(const QString& from, const QString& to) {
+    const QString png = to + QStringLiteral(".png");
+    const QString part = to + QStringLiteral(".part.heic");
+    if (!covering(decodeJpegFile(from.toStdString()), kPhoneWidth, kPhoneHeight).save(png)) {
+        throw std::runtime_error("Cannot write " + png.toStdString());
     }
-    if (!out) {
-        throw std::runtime_error("Cannot write " + path);
+    const int status = test::runProgram(
+        {"heif-enc", "-q", "90", png.toStdString(), "-o", part.toStdString()}, "/dev/null");
+    QFile::remove(png);
+    if (status != 0 || !QFile::rename(part, to)) {
+        QFile::remove(part);
+        throw std::runtime_error("heif-enc could not make " + to.toStdString());
     }
 }
 
@@ -94,6 +99,21 @@ std::vector<std::string> photos24mp(int count) {
     return result;
 }
 
+std::vector<std::string> heicPhotos12mp(int count) {
+    std::vector<std::string> result;
+    for (const std::string& photo : photos24mp(count)) {
+        const QFileInfo from(QString::fromStdString(photo));
+        const QString target =
+            from.dir().filePath(from.completeBaseName().replace(QStringLiteral("6000x4000"),
+                                                                QStringLiteral("4032x3024")) +
+                                QStringLiteral(".heic"));
+        if (!QFileInfo::exists(target))
+            makePhoneHeic(from.filePath(), target);
+        result.push_back(target.toStdString());
+    }
+    return result;
+}
+
 std::string scratchFolder(const std::string& name) {
     const QString path = QDir::cleanPath(QStringLiteral(PICTAVO_BENCH_CACHE "/../bench-scratch/") +
                                          QString::fromStdString(name));
@@ -110,7 +130,7 @@ BenchFiles prepareBenchFiles() {
     const std::string cache = PICTAVO_BENCH_CACHE;
     BenchFiles files{photos[0], cache + "/cut-4000x2667.ppm", cache + "/scratch.jpg"};
     if (!QFileInfo::exists(QString::fromStdString(files.cutPpm))) {
-        writePpm(files.cutPpm, decodeJpegFile(files.photo24), Rect{1000, 667, 5000, 3334});
+        test::writePpm(files.cutPpm, decodeJpegFile(files.photo24), Rect{1000, 667, 5000, 3334});
     }
     return files;
 }

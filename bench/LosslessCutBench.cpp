@@ -4,24 +4,17 @@
 // writes) and in memory only, next to `jpegtran -crop` of the same file in
 // the same run, and our time over jpegtran's.
 #include <benchmark/benchmark.h>
-#include <spawn.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-
-#include <chrono>
-#include <cstdio>
 #include <fstream>
 #include <iterator>
-#include <map>
 #include <string>
 #include <vector>
 
 #include "BenchPhotos.h"
+#include "RatioReporter.h"
 #include "core/AtomicFile.h"
 #include "core/LosslessCut.h"
 #include "crop/CutSaving.h"
-
-extern char** environ;
+#include "support/ExternalTools.h"
 
 namespace {
 
@@ -42,11 +35,6 @@ const Bytes& photoBytes() {
 
 // A 3:2 cut of two thirds of the photo, its corner on the 16-pixel grid.
 constexpr pictavo::Rect kCut{992, 656, 4992, 3323};
-
-std::string cutSpec() {
-    return std::to_string(kCut.width()) + "x" + std::to_string(kCut.height()) + "+" +
-           std::to_string(kCut.left) + "+" + std::to_string(kCut.top);
-}
 
 void BM_LosslessCut_OursToDisk(benchmark::State& state) {
     const std::string dest = files().scratch + ".lossless.jpg";
@@ -91,36 +79,10 @@ void BM_LosslessCut_OursInMemory(benchmark::State& state) {
     }
 }
 
-// One run of jpegtran, its wall time; the child's CPU time is kept beside it
-// because the machine is shared.
 void BM_LosslessCut_Jpegtran(benchmark::State& state) {
-    std::vector<std::string> args = {"jpegtran", "-copy",    "none",          "-crop",
-                                     cutSpec(),  "-outfile", files().scratch, files().photo24};
-    std::vector<char*> argv;
-    for (std::string& a : args) {
-        argv.push_back(a.data());
-    }
-    argv.push_back(nullptr);
-    double cpu = 0;
-    for (auto _ : state) {
-        const auto start = std::chrono::steady_clock::now();
-        pid_t pid = 0;
-        int status = 0;
-        rusage usage{};
-        if (posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0 ||
-            wait4(pid, &status, 0, &usage) < 0 || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-            state.SkipWithError("cannot run jpegtran");
-            return;
-        }
-        const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
-        state.SetIterationTime(took.count());
-        auto seconds = [](const timeval& t) {
-            return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6;
-        };
-        cpu += seconds(usage.ru_utime) + seconds(usage.ru_stime);
-    }
-    state.counters["child_cpu_ms"] =
-        benchmark::Counter(cpu * 1000, benchmark::Counter::kAvgIterations);
+    pictavo::bench::timeProgramRuns(
+        state, {"jpegtran", "-copy", "none", "-crop", pictavo::test::cropGeometry(kCut), "-outfile",
+                files().scratch, files().photo24});
 }
 
 constexpr int kRepetitions = 7;
@@ -146,57 +108,20 @@ BENCHMARK(BM_LosslessCut_Jpegtran)
     ->Repetitions(kRepetitions)
     ->ReportAggregatesOnly(true);
 
-// Keeps the medians so the ratio can be printed after the run.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs) {
-            if (run.aggregate_name != "median") {
-                continue;
-            }
-            const std::string& name = run.run_name.function_name;
-            m_wall[name] = run.GetAdjustedRealTime();
-            const auto child = run.counters.find("child_cpu_ms");
-            m_cpu[name] =
-                child != run.counters.end() ? child->second.value : run.GetAdjustedCPUTime();
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-    void printRatio(const char* what, const std::string& ours, const std::string& theirs) {
-        if (!m_wall.count(ours) || !m_wall.count(theirs) || m_wall[theirs] <= 0 ||
-            m_cpu[theirs] <= 0) {
-            return;
-        }
-        std::printf(
-            "%s: wall ours %.1f ms / jpegtran %.1f ms = %.3f; CPU ours %.1f ms / jpegtran "
-            "%.1f ms = %.3f (target <= 1.1)\n",
-            what, m_wall[ours], m_wall[theirs], m_wall[ours] / m_wall[theirs], m_cpu[ours],
-            m_cpu[theirs], m_cpu[ours] / m_cpu[theirs]);
-    }
-
-private:
-    std::map<std::string, double> m_wall;
-    std::map<std::string, double> m_cpu;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    try {
-        files();
-    } catch (const std::exception& e) {
-        std::fprintf(stderr, "bench_lossless_cut: %s\n", e.what());
-        return 1;
-    }
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    reporter.printRatio("lossless cut 4000 x 2667 of 6000 x 4000, to disk",
-                        "BM_LosslessCut_OursToDisk", "BM_LosslessCut_Jpegtran");
-    reporter.printRatio("lossless cut 4000 x 2667 of 6000 x 4000, written without syncs",
-                        "BM_LosslessCut_OursUnsynced", "BM_LosslessCut_Jpegtran");
-    reporter.printRatio("lossless cut 4000 x 2667 of 6000 x 4000, in memory",
-                        "BM_LosslessCut_OursInMemory", "BM_LosslessCut_Jpegtran");
-    benchmark::Shutdown();
-    return 0;
+    return pictavo::bench::runComparing(
+        argc, argv, "bench_lossless_cut", [] { files(); },
+        [](pictavo::bench::RatioReporter& reporter) {
+            reporter.printRatio("lossless cut 4000 x 2667 of 6000 x 4000, to disk",
+                                "BM_LosslessCut_OursToDisk", "BM_LosslessCut_Jpegtran", 1.1,
+                                "jpegtran");
+            reporter.printRatio("lossless cut 4000 x 2667 of 6000 x 4000, written without syncs",
+                                "BM_LosslessCut_OursUnsynced", "BM_LosslessCut_Jpegtran", 1.1,
+                                "jpegtran");
+            reporter.printRatio("lossless cut 4000 x 2667 of 6000 x 4000, in memory",
+                                "BM_LosslessCut_OursInMemory", "BM_LosslessCut_Jpegtran", 1.1,
+                                "jpegtran");
+        });
 }

@@ -318,11 +318,10 @@ void ToolbarCropWindowTest::losslessCutKeepsTheFrameOnTheGridWhileUnchanged() {
 
     QTest::mouseClick(viewOf(*m_window), Qt::LeftButton, {}, QPoint(300, 300));
     m_window->FinishWrites();
-    const std::string jpegtran = m_dir->file("jpegtran.jpg");
-    QCOMPARE(pictavo::test::runProgram(
-                 {"jpegtran", "-copy", "none", "-crop", "600x300+0+64", m_source}, jpegtran),
-             0);
-    QVERIFY(readBytes(m_dest) == readBytes(jpegtran));
+    const auto jpegtran =
+        pictavo::test::jpegtranReference(readBytes(m_source), {0, 64, 600, 364}, m_dir->path());
+    QVERIFY(!jpegtran.empty());
+    QVERIFY(readBytes(m_dest) == jpegtran);
 
     // Changed: re-encoded at the quality, from where the mouse left the frame.
     m_window->ShowImage(QString::fromStdString(m_source), QString::fromStdString(m_dest));

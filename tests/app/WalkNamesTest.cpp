@@ -12,43 +12,31 @@
 
 using namespace WalkNames;
 
-TEST(IsJpegName, TakesJpgAndJpegInAnyCaseOnly) {
+// Which names the walk takes: ".jpg" and ".jpeg" in any letter case, and with
+// the option on the other formats' names too.
+TEST(IsPictureName, TakesJpegNamesAndMoreFormatsOnlyWhenAsked) {
     const struct {
         const char* name;
-        bool jpeg;
+        bool jpeg;  // also what is taken with the option off
+        bool more;  // taken with the option on
     } cases[] = {
-        {"IMG_1.JPG", true},   {"b.Jpeg", true},
-        {"a.jpg", true},       {"x.jPEg", true},
-        {".jpg", true},        {"a.b.c.JPG", true},
-        {"a.jpe", false},      {"a.jfif", false},
-        {"a.png", false},      {"jpg", false},
-        {"a.jpg.png", false},  {"a.jpgx", false},
-        {"a.", false},         {"", false},
-        {"a.jpg ", false},     {"a jpg", false},
-        {"photo.JPEG", true},  {"\xc3\xa4.jpg", true},
-        {"caf\xe9.JPG", true}, {"\xff\xfe.jpg", true},
-        {"a.jp\xc7", false},
+        {"IMG_1.JPG", true, true},    {"b.Jpeg", true, true},       {"a.jpg", true, true},
+        {"x.jPEg", true, true},       {".jpg", true, true},         {"a.b.c.JPG", true, true},
+        {"photo.JPEG", true, true},   {"\xc3\xa4.jpg", true, true}, {"caf\xe9.JPG", true, true},
+        {"\xff\xfe.jpg", true, true}, {"a.jpe", false, false},      {"a.jfif", false, false},
+        {"jpg", false, false},        {"a.jpgx", false, false},     {"a.", false, false},
+        {"", false, false},           {"a.jpg ", false, false},     {"a jpg", false, false},
+        {"a.jp\xc7", false, false},   {"a.png", false, true},       {"a.jpg.png", false, true},
+        {"IMG_1.HEIC", false, true},  {"a.heif", false, true},      {"a.Png", false, true},
+        {"a.TIF", false, true},       {"a.tiff", false, true},      {"a.WebP", false, true},
+        {".png", false, true},        {"a.gif", false, false},      {"a.heic.txt", false, false},
+        {"a.tiffx", false, false},    {"heic", false, false},       {"a.pn", false, false},
+        {"a.cr2", false, false},      {"a.JPEG", true, true},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(IsJpegName(QByteArray(c.name)), c.jpeg) << c.name;
-    }
-}
-
-TEST(IsPictureName, TakesMoreFormatsOnlyWhenAsked) {
-    const struct {
-        const char* name;
-        bool off;
-        bool on;
-    } cases[] = {
-        {"a.jpg", true, true},        {"a.JPEG", true, true},    {"IMG_1.HEIC", false, true},
-        {"a.heif", false, true},      {"a.Png", false, true},    {"a.TIF", false, true},
-        {"a.tiff", false, true},      {"a.WebP", false, true},   {"a.gif", false, false},
-        {"a.heic.txt", false, false}, {"a.tiffx", false, false}, {"heic", false, false},
-        {".png", false, true},        {"a.pn", false, false},    {"a.cr2", false, false},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(IsPictureName(QByteArray(c.name), false), c.off) << c.name;
-        EXPECT_EQ(IsPictureName(QByteArray(c.name), true), c.on) << c.name;
+        EXPECT_EQ(IsPictureName(QByteArray(c.name), false), c.jpeg) << c.name;
+        EXPECT_EQ(IsPictureName(QByteArray(c.name), true), c.more) << c.name;
     }
 }
 

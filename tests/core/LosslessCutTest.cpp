@@ -38,25 +38,6 @@ Bytes cjpegPhoto(const TempDir& dir, int width, int height,
     return readBytes(out);
 }
 
-// `jpegtran -copy none <switches> -crop WxH+X+Y` of `photo`; empty when
-// jpegtran refuses.
-Bytes jpegtranCut(const TempDir& dir, const Bytes& photo, std::vector<std::string> switches,
-                  const Rect& area) {
-    const std::string in = dir.file("source.jpg");
-    writeBytes(in, photo);
-    std::vector<std::string> args = {"jpegtran", "-copy", "none"};
-    args.insert(args.end(), switches.begin(), switches.end());
-    args.insert(args.end(), {"-crop",
-                             std::to_string(area.width()) + "x" + std::to_string(area.height()) +
-                                 "+" + std::to_string(area.left) + "+" + std::to_string(area.top),
-                             in});
-    const std::string out = dir.file("jpegtran.jpg");
-    if (runProgram(args, out) != 0) {
-        return {};
-    }
-    return readBytes(out);
-}
-
 Bytes withOrientation(const Bytes& photo, int orientation) {
     ExifFixture exif;
     exif.orientation = orientation;
@@ -81,7 +62,7 @@ TEST_P(SameAsJpegtranTest, BytesAreJpegtrans) {
     if (c.orientation) {
         photo = withOrientation(photo, c.orientation);
     }
-    const Bytes expected = jpegtranCut(dir, photo, c.jpegtran, c.area);
+    const Bytes expected = jpegtranReference(photo, c.area, dir.path(), c.jpegtran);
     ASSERT_FALSE(expected.empty());
     const std::optional<Bytes> cut = losslessCut(photo, c.area, {.upright = c.orientation != 0});
     ASSERT_TRUE(cut);
@@ -153,7 +134,8 @@ TEST(LosslessCut, RefusedWhereItCannotBeExact) {
 TEST(LosslessCut, ImperfectTurnIsOneJpegtranRefusesToo) {
     TempDir dir;
     const Bytes photo = withOrientation(cjpegPhoto(dir, 96, 60, {"-sample", "2x2"}), 6);
-    EXPECT_TRUE(jpegtranCut(dir, photo, {"-perfect", "-rotate", "90"}, {0, 0, 48, 96}).empty());
+    EXPECT_TRUE(jpegtranReference(photo, {0, 0, 48, 96}, dir.path(), {"-perfect", "-rotate", "90"})
+                    .empty());
     EXPECT_FALSE(losslessGrid(photo, {.upright = true}));
     EXPECT_FALSE(losslessCut(photo, {0, 0, 48, 96}, {.upright = true}));
     // Not turned, the same photo is cut losslessly.
@@ -191,7 +173,7 @@ TEST_P(SnappedFrameTest, OnTheGridAndCut) {
     EXPECT_EQ(frame::Size(snapped.width(), snapped.height()), c.crop);
     const std::optional<Bytes> cut = losslessCut(photo, snapped, {});
     ASSERT_TRUE(cut);
-    EXPECT_EQ(*cut, jpegtranCut(dir, photo, {}, snapped));
+    EXPECT_EQ(*cut, jpegtranReference(photo, snapped, dir.path()));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -261,7 +243,7 @@ TEST(LosslessCut, KeepsTheMetadataAReencodedCutKeeps) {
     }
     // jpegtran's file with the segments after its JFIF header (SOI and APP0,
     // 20 bytes).
-    const Bytes coded90 = jpegtranCut(dir, photo, {"-rotate", "90"}, area);
+    const Bytes coded90 = jpegtranReference(photo, area, dir.path(), {"-rotate", "90"});
     ASSERT_GT(coded90.size(), 20u);
     EXPECT_TRUE(std::equal(coded90.begin(), coded90.begin() + 20, cut->begin()));
     EXPECT_TRUE(std::equal(coded90.rbegin(), coded90.rend() - 20, cut->rbegin()));

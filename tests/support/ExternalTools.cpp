@@ -2,9 +2,12 @@
 
 #include <fcntl.h>
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <fstream>
 #include <stdexcept>
@@ -16,6 +19,10 @@ extern char** environ;
 namespace pictavo::test {
 
 int runProgram(const std::vector<std::string>& args, const std::string& outputPath) {
+    return runProgramTimed(args, outputPath).status;
+}
+
+ProgramRun runProgramTimed(const std::vector<std::string>& args, const std::string& outputPath) {
     std::vector<char*> argv;
     for (const std::string& a : args) {
         argv.push_back(const_cast<char*>(a.c_str()));
@@ -27,6 +34,7 @@ int runProgram(const std::vector<std::string>& args, const std::string& outputPa
         posix_spawn_file_actions_addopen(&actions, 1, outputPath.c_str(),
                                          O_WRONLY | O_CREAT | O_TRUNC, 0644);
     }
+    const auto start = std::chrono::steady_clock::now();
     pid_t pid = 0;
     const int spawned = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
@@ -34,9 +42,14 @@ int runProgram(const std::vector<std::string>& args, const std::string& outputPa
         throw std::runtime_error("Cannot start " + args[0] + ": " + std::strerror(spawned));
     }
     int status = 0;
-    while (waitpid(pid, &status, 0) < 0) {
+    rusage usage{};
+    pid_t waited = -1;
+    while ((waited = wait4(pid, &status, 0, &usage)) < 0 && errno == EINTR) {
     }
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+    auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; };
+    return {waited == pid && WIFEXITED(status) ? WEXITSTATUS(status) : -1, took.count(),
+            seconds(usage.ru_utime) + seconds(usage.ru_stime)};
 }
 
 Picture readPnm(const std::string& path) {
@@ -99,6 +112,26 @@ std::vector<std::uint8_t> cjpegReference(const Picture& picture, const Rect& are
         return {};
     }
     return readBytes(jpg);
+}
+
+std::string cropGeometry(const Rect& area) {
+    return std::to_string(area.width()) + "x" + std::to_string(area.height()) + "+" +
+           std::to_string(area.left) + "+" + std::to_string(area.top);
+}
+
+std::vector<std::uint8_t> jpegtranReference(const std::vector<std::uint8_t>& photo,
+                                            const Rect& area, const std::string& scratch,
+                                            const std::vector<std::string>& switches) {
+    const std::string source = scratch + "/jpegtran-source.jpg";
+    const std::string out = scratch + "/jpegtran.jpg";
+    writeBytes(source, photo);
+    std::vector<std::string> args = {"jpegtran", "-copy", "none"};
+    args.insert(args.end(), switches.begin(), switches.end());
+    args.insert(args.end(), {"-crop", cropGeometry(area), source});
+    if (runProgram(args, out) != 0) {
+        return {};
+    }
+    return readBytes(out);
 }
 
 bool samePixels(const Picture& a, const Picture& b) {
