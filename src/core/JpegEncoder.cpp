@@ -55,11 +55,10 @@ Compressor* compressorOf(j_compress_ptr info) {
     return static_cast<Compressor*>(info->client_data);
 }
 
-// Adds a piece about as large as what is written so far (so there are few
-// of them), without letting an exception pass through libjpeg's C frames.
-void addPiece(j_compress_ptr info) {
+// Adds a piece of `size` bytes for libjpeg to write into, without letting an
+// exception pass through libjpeg's C frames.
+void startPiece(j_compress_ptr info, std::size_t size) {
     Compressor* c = compressorOf(info);
-    const std::size_t size = std::clamp(c->filled, kFirstPiece, kLargestPiece);
     try {
         c->pieces.emplace_back(size);
     } catch (const std::exception&) {
@@ -67,6 +66,12 @@ void addPiece(j_compress_ptr info) {
     }
     info->dest->next_output_byte = c->pieces.back().data();
     info->dest->free_in_buffer = size;
+}
+
+// Adds a piece about as large as what is written so far, so there are few
+// of them.
+void addPiece(j_compress_ptr info) {
+    startPiece(info, std::clamp(compressorOf(info)->filled, kFirstPiece, kLargestPiece));
 }
 
 // Writes the first `size` bytes of the piece to the file and starts it over.
@@ -88,18 +93,11 @@ void writeOut(j_compress_ptr info, std::size_t size) {
 }
 
 void startOutput(j_compress_ptr info) {
-    Compressor* c = compressorOf(info);
-    if (!c->file) {
+    if (compressorOf(info)->file) {
+        startPiece(info, kFilePiece);
+    } else {
         addPiece(info);
-        return;
     }
-    try {
-        c->pieces.emplace_back(kFilePiece);
-    } catch (const std::exception&) {
-        failJpeg(reinterpret_cast<j_common_ptr>(info), "Not enough memory to encode the picture");
-    }
-    info->dest->next_output_byte = c->pieces.back().data();
-    info->dest->free_in_buffer = kFilePiece;
 }
 
 // Called when the last piece is full.
