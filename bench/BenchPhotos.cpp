@@ -14,6 +14,7 @@
 #include "core/JpegDecoder.h"
 #include "core/JpegEncoder.h"
 #include "support/ExternalTools.h"
+#include "support/TiledHeic.h"
 
 namespace pictavo::bench {
 
@@ -49,21 +50,25 @@ void make24mp(const QString& from, const QString& to) {
     writeJpegFile(picture, {0, 0, kWidth, kHeight}, 92, to.toStdString());
 }
 
-// As a phone writes it: 4032 x 3024, HEVC at quality 90 (by heif-enc, from
-// a PNG). Written under another name first, so a run cut short leaves no
-// half file in the cache.
+// As a phone writes it: 4032 x 3024 as a grid of 512 x 512 HEVC tiles at
+// quality 90 (the last column and row of tiles hang over the picture).
+// Written under another name first, so a run cut short leaves no half file
+// in the cache.
 void makePhoneHeic(const QString& from, const QString& to) {
-    const QString png = to + QStringLiteral(".png");
     const QString part = to + QStringLiteral(".part.heic");
-    if (!covering(decodeJpegFile(from.toStdString()), kPhoneWidth, kPhoneHeight).save(png)) {
-        throw std::runtime_error("Cannot write " + png.toStdString());
-    }
-    const int status = test::runProgram(
-        {"heif-enc", "-q", "90", png.toStdString(), "-o", part.toStdString()}, "/dev/null");
-    QFile::remove(png);
-    if (status != 0 || !QFile::rename(part, to)) {
+    const QImage cut = covering(decodeJpegFile(from.toStdString()), kPhoneWidth, kPhoneHeight);
+    Picture picture(kPhoneWidth, kPhoneHeight);
+    for (int y = 0; y < kPhoneHeight; ++y)
+        std::memcpy(picture.scanLine(y), cut.constScanLine(y), std::size_t{kPhoneWidth} * 3);
+    try {
+        test::writeTiledHeic(part.toStdString(), picture, 512, 90);
+    } catch (const std::exception&) {
         QFile::remove(part);
-        throw std::runtime_error("heif-enc could not make " + to.toStdString());
+        throw;
+    }
+    if (!QFile::rename(part, to)) {
+        QFile::remove(part);
+        throw std::runtime_error("Cannot write " + to.toStdString());
     }
 }
 
@@ -103,10 +108,10 @@ std::vector<std::string> heicPhotos12mp(int count) {
     std::vector<std::string> result;
     for (const std::string& photo : photos24mp(count)) {
         const QFileInfo from(QString::fromStdString(photo));
-        const QString target =
-            from.dir().filePath(from.completeBaseName().replace(QStringLiteral("6000x4000"),
-                                                                QStringLiteral("4032x3024")) +
-                                QStringLiteral(".heic"));
+        const QString target = from.dir().filePath(
+            from.completeBaseName().replace(QStringLiteral("6000x4000"),
+                                            QStringLiteral("4032x3024-grid512")) +
+            QStringLiteral(".heic"));
         if (!QFileInfo::exists(target))
             makePhoneHeic(from.filePath(), target);
         result.push_back(target.toStdString());

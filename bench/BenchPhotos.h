@@ -17,8 +17,8 @@ std::vector<std::string> photos24mp(int count);
 
 // Up to `count` different 4032 x 3024 HEIC files, as phones write them: the
 // same photographs as photos24mp(count) gives, scaled to cover that size and
-// encoded by heif-enc at quality 90. Made on first use; throws
-// std::runtime_error when heif-enc cannot make them.
+// stored as a grid of 512 x 512 HEVC tiles at quality 90. Made on first use;
+// throws std::runtime_error when libheif cannot make them.
 std::vector<std::string> heicPhotos12mp(int count);
 
 // A fresh empty folder beside the cache folder, for written cuts.

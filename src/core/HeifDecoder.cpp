@@ -7,6 +7,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "core/ExifBlock.h"
@@ -85,6 +86,14 @@ DecodedJpeg decodeHeifMemory(const std::uint8_t* data, std::size_t size,
     const std::unique_ptr<heif_context, ContextFree> context(heif_context_alloc());
     if (!context) {
         throw JpegError("The HEIF file cannot be decoded: out of memory");
+    }
+    // A phone's photo is a grid of tiles (48 for 12 megapixels), which
+    // libheif decodes on up to four threads of its own by default; a machine
+    // with more cores gets one thread for each.
+    constexpr unsigned kLibraryDefaultThreads = 4;
+    const unsigned cores = std::thread::hardware_concurrency();
+    if (cores > kLibraryDefaultThreads) {
+        heif_context_set_max_decoding_threads(context.get(), static_cast<int>(cores));
     }
     check(heif_context_read_from_memory_without_copy(context.get(), data, size, nullptr));
     heif_image_handle* rawHandle = nullptr;

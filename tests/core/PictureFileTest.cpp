@@ -9,6 +9,7 @@
 #include <QColorSpace>
 #include <QImage>
 
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -20,6 +21,7 @@
 #include "support/FormatFixtures.h"
 #include "support/JpegFixtures.h"
 #include "support/TempDir.h"
+#include "support/TiledHeic.h"
 
 using pictavo::DecodeOptions;
 using pictavo::decodePicture;
@@ -179,6 +181,28 @@ TEST(PictureFile, AHeifFileComesUpTurnedAsItSaysWhateverTheOptions) {
             EXPECT_EQ(test::largestDifference(decoded, expected), 0);
         }
     }
+}
+
+TEST(PictureFile, APhonesGridOfTilesDecodesAsHeifConvertDecodesIt) {
+    test::TempDir tmp;
+    // Three by two tiles of 64; the grid crops the right column and the
+    // bottom row, as a phone's 4032 x 3024 grid of 512 crops its last tiles.
+    const Picture pattern = test::fixturePicture(151, 101);
+    const std::string path = tmp.file("grid.heic");
+    test::writeTiledHeic(path, pattern, 64);
+    const Picture expected = test::toolDecode(path, tmp.path());
+    const Picture decoded = decodePicture(path, DecodeOptions{}).picture;
+    ASSERT_EQ(decoded.width(), 151);
+    ASSERT_EQ(decoded.height(), 101);
+    EXPECT_EQ(test::largestDifference(decoded, expected), 0);
+    // Each tile in its place: near the pattern everywhere (HEVC is lossy).
+    long long total = 0;
+    for (int y = 0; y < 101; ++y) {
+        for (int x = 0; x < 3 * 151; ++x) {
+            total += std::abs(decoded.scanLine(y)[x] - pattern.scanLine(y)[x]);
+        }
+    }
+    EXPECT_LT(total / (3 * 151 * 101), 4);
 }
 
 TEST(PictureFile, KeptMetadataGoesIntoTheCut) {
