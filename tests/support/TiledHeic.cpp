@@ -74,7 +74,8 @@ struct Tile {
 };
 
 Tile parseTileFile(const Bytes& file) {
-    const Box& meta = child(boxes(file, 0, file.size()), "meta");
+    const std::vector<Box> top = boxes(file, 0, file.size());
+    const Box& meta = child(top, "meta");
     const std::vector<Box> inMeta = boxes(file, meta.payload + 4, meta.end);  // after version/flags
     std::size_t at = child(inMeta, "pitm").payload + 4;
     const std::uint32_t item = readBig(file, at, 2);
