@@ -10,6 +10,7 @@
 #include "core/Rect.h"
 #include "support/ExternalTools.h"
 #include "support/JpegFixtures.h"
+#include "support/TiledHeic.h"
 
 namespace pictavo::test {
 
@@ -72,40 +73,14 @@ void writeHeifWithLibrary(const std::string& path, const Picture& picture, int o
                           const std::vector<std::uint8_t>& icc) {
     const std::unique_ptr<heif_context, decltype(&heif_context_free)> context(heif_context_alloc(),
                                                                               &heif_context_free);
-    heif_encoder* rawEncoder = nullptr;
-    check(heif_context_get_encoder_for_format(context.get(), heif_compression_HEVC, &rawEncoder));
-    const std::unique_ptr<heif_encoder, decltype(&heif_encoder_release)> encoder(
-        rawEncoder, &heif_encoder_release);
-    heif_encoder_set_lossy_quality(encoder.get(), 90);
-    heif_image* rawImage = nullptr;
-    check(heif_image_create(picture.width(), picture.height(), heif_colorspace_RGB,
-                            heif_chroma_interleaved_RGB, &rawImage));
-    const std::unique_ptr<heif_image, decltype(&heif_image_release)> image(rawImage,
-                                                                           &heif_image_release);
-    check(heif_image_add_plane(image.get(), heif_channel_interleaved, picture.width(),
-                               picture.height(), 8));
-    int stride = 0;
-    std::uint8_t* plane = heif_image_get_plane(image.get(), heif_channel_interleaved, &stride);
-    for (int y = 0; y < picture.height(); ++y) {
-        const std::uint8_t* in = picture.scanLine(y);
-        std::uint8_t* out = plane + static_cast<std::ptrdiff_t>(y) * stride;
-        for (int x = 0; x < picture.width(); ++x) {
-            out[3 * x] = in[3 * x + 2];
-            out[3 * x + 1] = in[3 * x + 1];
-            out[3 * x + 2] = in[3 * x];
-        }
-    }
+    const HeifImage image = heifImageOf(picture, 0, 0, picture.width(), picture.height());
     if (!icc.empty()) {
         check(heif_image_set_raw_color_profile(image.get(), "prof", icc.data(), icc.size()));
     }
     const std::unique_ptr<heif_encoding_options, decltype(&heif_encoding_options_free)> options(
         heif_encoding_options_alloc(), &heif_encoding_options_free);
     options->image_orientation = static_cast<heif_orientation>(orientation);
-    heif_image_handle* rawHandle = nullptr;
-    check(heif_context_encode_image(context.get(), image.get(), encoder.get(), options.get(),
-                                    &rawHandle));
-    const std::unique_ptr<heif_image_handle, decltype(&heif_image_handle_release)> handle(
-        rawHandle, &heif_image_handle_release);
+    const HeifHandle handle = encodeHevc(context.get(), image.get(), 90, options.get());
     if (!exif.empty()) {
         check(heif_context_add_exif_metadata(context.get(), handle.get(), exif.data(),
                                              static_cast<int>(exif.size())));

@@ -153,30 +153,7 @@ heif_error appendTo(heif_context*, const void* data, size_t size, void* out) {
 Bytes encodeTile(const Picture& picture, int left, int top, int size, int quality) {
     const std::unique_ptr<heif_context, decltype(&heif_context_free)> context(heif_context_alloc(),
                                                                               &heif_context_free);
-    heif_encoder* rawEncoder = nullptr;
-    check(heif_context_get_encoder_for_format(context.get(), heif_compression_HEVC, &rawEncoder));
-    const std::unique_ptr<heif_encoder, decltype(&heif_encoder_release)> encoder(
-        rawEncoder, &heif_encoder_release);
-    check(heif_encoder_set_lossy_quality(encoder.get(), quality));
-    heif_image* rawImage = nullptr;
-    check(
-        heif_image_create(size, size, heif_colorspace_RGB, heif_chroma_interleaved_RGB, &rawImage));
-    const std::unique_ptr<heif_image, decltype(&heif_image_release)> image(rawImage,
-                                                                           &heif_image_release);
-    check(heif_image_add_plane(image.get(), heif_channel_interleaved, size, size, 8));
-    int stride = 0;
-    std::uint8_t* plane = heif_image_get_plane(image.get(), heif_channel_interleaved, &stride);
-    for (int y = 0; y < size; ++y) {
-        const std::uint8_t* in = picture.scanLine(std::min(top + y, picture.height() - 1));
-        std::uint8_t* out = plane + static_cast<std::ptrdiff_t>(y) * stride;
-        for (int x = 0; x < size; ++x) {
-            const std::uint8_t* bgr = in + 3 * std::min(left + x, picture.width() - 1);
-            out[3 * x] = bgr[2];
-            out[3 * x + 1] = bgr[1];
-            out[3 * x + 2] = bgr[0];
-        }
-    }
-    check(heif_context_encode_image(context.get(), image.get(), encoder.get(), nullptr, nullptr));
+    encodeHevc(context.get(), heifImageOf(picture, left, top, size, size).get(), quality);
     Bytes file;
     heif_writer writer{1, &appendTo};
     check(heif_context_write(context.get(), &writer, &file));
@@ -218,6 +195,38 @@ Bytes fullBox(const char* type, int version, int flags, const Bytes& payload) {
 }
 
 }  // namespace
+
+HeifImage heifImageOf(const Picture& picture, int left, int top, int width, int height) {
+    heif_image* raw = nullptr;
+    check(heif_image_create(width, height, heif_colorspace_RGB, heif_chroma_interleaved_RGB, &raw));
+    HeifImage image(raw, &heif_image_release);
+    check(heif_image_add_plane(image.get(), heif_channel_interleaved, width, height, 8));
+    int stride = 0;
+    std::uint8_t* plane = heif_image_get_plane(image.get(), heif_channel_interleaved, &stride);
+    for (int y = 0; y < height; ++y) {
+        const std::uint8_t* in = picture.scanLine(std::min(top + y, picture.height() - 1));
+        std::uint8_t* out = plane + static_cast<std::ptrdiff_t>(y) * stride;
+        for (int x = 0; x < width; ++x) {
+            const std::uint8_t* bgr = in + 3 * std::min(left + x, picture.width() - 1);
+            out[3 * x] = bgr[2];
+            out[3 * x + 1] = bgr[1];
+            out[3 * x + 2] = bgr[0];
+        }
+    }
+    return image;
+}
+
+HeifHandle encodeHevc(heif_context* context, const heif_image* image, int quality,
+                      const heif_encoding_options* options) {
+    heif_encoder* rawEncoder = nullptr;
+    check(heif_context_get_encoder_for_format(context, heif_compression_HEVC, &rawEncoder));
+    const std::unique_ptr<heif_encoder, decltype(&heif_encoder_release)> encoder(
+        rawEncoder, &heif_encoder_release);
+    check(heif_encoder_set_lossy_quality(encoder.get(), quality));
+    heif_image_handle* handle = nullptr;
+    check(heif_context_encode_image(context, image, encoder.get(), options, &handle));
+    return HeifHandle(handle, &heif_image_handle_release);
+}
 
 void writeTiledHeic(const std::string& path, const Picture& picture, int tileSize, int quality) {
     const int columns = (picture.width() + tileSize - 1) / tileSize;
