@@ -2,6 +2,7 @@
 
 #include "core/Downscale.h"
 #include "core/LetGo.h"
+#include "crop/Prefetcher.h"
 
 #include <QPaintEvent>
 #include <QPainter>
@@ -161,6 +162,15 @@ QImage TNOEraseBackgroundImage::displayCopy(pictavo::PicturePyramid& pyramid, QS
     }
     copy.setDevicePixelRatio(ratio);
     return copy;
+}
+
+QImage TNOEraseBackgroundImage::displayCopyWithoutHalvings(const pictavo::Picture& picture,
+                                                           QSize view, qreal ratio, QSize window) {
+    const QSize device = deviceSizeOf(view, ratio);
+    const pictavo::Picture level = pictavo::halvedToCover(picture, device.width(), device.height());
+    pictavo::PicturePyramid pyramid;
+    pyramid.reset(&level);
+    return displayCopy(pyramid, view, ratio, window);
 }
 
 void TNOEraseBackgroundImage::ensureDisplayCopy() {

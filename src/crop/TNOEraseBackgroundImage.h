@@ -42,6 +42,10 @@ public:
     // paint instead. Callable from any thread; what the view makes itself.
     static QImage displayCopy(pictavo::PicturePyramid& pyramid, QSize view, qreal ratio,
                               QSize window);
+    // The same copy of `picture` where it has no halvings: only the one the
+    // copy is scaled from is made, a band of rows at a time, and none is kept.
+    static QImage displayCopyWithoutHalvings(const pictavo::Picture& picture, QSize view,
+                                             qreal ratio, QSize window);
 
     // Two rectangles in source-picture pixels drawn over the picture: each
     // channel inverted (255 - c) or filled black. Parts outside the picture

@@ -8,7 +8,6 @@
 #include <QTimer>
 
 #include <any>
-#include <cmath>
 #include <exception>
 #include <stdexcept>
 #include <utility>
@@ -156,21 +155,19 @@ void TfrmImage::FormCreate() {
             }
             const pictavo::Fit fit = pictavo::fitView(
                 place.screen, {ahead.picture.width(), ahead.picture.height()}, place.client);
-            pictavo::PicturePyramid pyramid;
+            const QSize view(fit.view.width, fit.view.height);
+            const QSize window(place.client.width, place.client.height);
             // Without halvings made ahead, only the one the copy is scaled
             // from is made, and it goes with the step.
-            pictavo::Picture level;
+            QImage copy;
             if (ahead.halvings.empty()) {
-                level = pictavo::halvedToCover(
-                    ahead.picture, static_cast<int>(std::ceil(fit.view.width * place.ratio)),
-                    static_cast<int>(std::ceil(fit.view.height * place.ratio)));
-                pyramid.reset(&level);
+                copy = TNOEraseBackgroundImage::displayCopyWithoutHalvings(ahead.picture, view,
+                                                                           place.ratio, window);
             } else {
+                pictavo::PicturePyramid pyramid;
                 pyramid.reset(&ahead.picture, ahead.halvings);
+                copy = TNOEraseBackgroundImage::displayCopy(pyramid, view, place.ratio, window);
             }
-            QImage copy = TNOEraseBackgroundImage::displayCopy(
-                pyramid, QSize(fit.view.width, fit.view.height), place.ratio,
-                QSize(place.client.width, place.client.height));
             if (copy.isNull()) {
                 return {};
             }

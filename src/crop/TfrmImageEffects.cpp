@@ -6,13 +6,10 @@
 #include <QScreen>
 #include <QTimer>
 
-#include <cmath>
 #include <utility>
 
 #include "crop/AdjustmentToolbar.h"
 #include "crop/KeyboardState.h"
-#include "crop/PicturePyramid.h"
-#include "crop/Prefetcher.h"
 #include "crop/TNOEraseBackgroundImage.h"
 #include "crop/TfrmImage.h"
 #include "ui/ScreenOf.h"
@@ -39,14 +36,8 @@ void TfrmImage::EffectsChanged(AdjustmentToolbar* sender) {
         // make it. It makes halvings if it is zoomed.
         QImage display;
         if (cutsWaiting()) {
-            const qreal ratio = m_imgMain->devicePixelRatio();
-            const pictavo::Picture level = pictavo::halvedToCover(
-                m_bmpWork, static_cast<int>(std::ceil(m_imgMain->width() * ratio)),
-                static_cast<int>(std::ceil(m_imgMain->height() * ratio)));
-            pictavo::PicturePyramid pyramid;
-            pyramid.reset(&level);
-            display =
-                TNOEraseBackgroundImage::displayCopy(pyramid, m_imgMain->size(), ratio, size());
+            display = TNOEraseBackgroundImage::displayCopyWithoutHalvings(
+                m_bmpWork, m_imgMain->size(), m_imgMain->devicePixelRatio(), size());
         }
         m_imgMain->setPicture(&m_bmpWork, {}, std::move(display));
     }
